@@ -1,0 +1,99 @@
+#include "platform/File.h"
+
+#include <utility>
+
+#include "platform/NativePath.h"
+
+#if defined(_WIN32)
+#include <io.h>
+#define PG_FSEEK _fseeki64
+#define PG_FTELL _ftelli64
+#else
+#include <unistd.h>
+#define PG_FSEEK fseeko
+#define PG_FTELL ftello
+#endif
+
+namespace pallograph {
+
+TFile::~TFile() { Close(); }
+
+TFile::TFile(TFile&& other) noexcept : handle_(std::exchange(other.handle_, nullptr)) {}
+
+TFile& TFile::operator=(TFile&& other) noexcept {
+  if (this != &other) {
+    Close();
+    handle_ = std::exchange(other.handle_, nullptr);
+  }
+  return *this;
+}
+
+bool TFile::Open(const std::string& path, Mode mode) {
+  Close();
+  const std::string native = ToNativePath(path);
+  const char* flags = "rb";
+  switch (mode) {
+    case Mode::Read:
+      flags = "rb";
+      break;
+    case Mode::ReadWrite:
+      flags = "r+b";
+      break;
+    case Mode::Create:
+      flags = "w+b";
+      break;
+    case Mode::Append:
+      flags = "a+b";
+      break;
+  }
+  handle_ = std::fopen(native.c_str(), flags);
+  if (handle_ && mode == Mode::Append) SeekToEnd();
+  return handle_ != nullptr;
+}
+
+bool TFile::Close() {
+  if (!handle_) return true;
+  const bool ok = std::fclose(handle_) == 0;
+  handle_ = nullptr;
+  return ok;
+}
+
+size_t TFile::Read(void* buffer, size_t size) {
+  if (!handle_ || size == 0) return 0;
+  return std::fread(buffer, 1, size, handle_);
+}
+
+bool TFile::ReadExact(void* buffer, size_t size) { return size == 0 || Read(buffer, size) == size; }
+
+bool TFile::WriteExact(const void* data, size_t size) {
+  if (!handle_) return false;
+  return size == 0 || std::fwrite(data, 1, size, handle_) == size;
+}
+
+bool TFile::Seek(int64_t offset) { return handle_ && PG_FSEEK(handle_, offset, SEEK_SET) == 0; }
+
+bool TFile::SeekToEnd() { return handle_ && PG_FSEEK(handle_, 0, SEEK_END) == 0; }
+
+int64_t TFile::Position() { return handle_ ? static_cast<int64_t>(PG_FTELL(handle_)) : -1; }
+
+int64_t TFile::Size() {
+  if (!handle_) return -1;
+  const int64_t here = Position();
+  if (here < 0 || !SeekToEnd()) return -1;
+  const int64_t size = Position();
+  Seek(here);
+  return size;
+}
+
+bool TFile::SetSize(int64_t size) {
+  if (!handle_ || std::fflush(handle_) != 0) return false;
+#if defined(_WIN32)
+  return _chsize_s(_fileno(handle_), size) == 0;
+#else
+  return ftruncate(fileno(handle_), static_cast<off_t>(size)) == 0;
+#endif
+}
+
+bool TFile::Flush() { return handle_ && std::fflush(handle_) == 0; }
+
+}  // namespace pallograph

@@ -1,0 +1,47 @@
+// An open file on a program path: RAII owner of the operating system's handle. Reads and writes
+// at any size; seekable. Not shared between threads.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+namespace pallograph {
+
+class TFile {
+ public:
+  enum class Mode {
+    Read,       // existing file, read only (others may read and write it too)
+    ReadWrite,  // existing file, read and write
+    Create,     // create or truncate, read and write
+    Append,     // create when missing, read and write, positioned at the end
+  };
+
+  TFile() = default;
+  ~TFile();
+  TFile(const TFile&) = delete;
+  TFile& operator=(const TFile&) = delete;
+  TFile(TFile&& other) noexcept;
+  TFile& operator=(TFile&& other) noexcept;
+
+  bool Open(const std::string& path, Mode mode);
+  bool IsOpen() const { return handle_ != nullptr; }
+  // Flushes and closes; false when the data could not be written out.
+  bool Close();
+
+  // Bytes read (0 at the end or on failure).
+  size_t Read(void* buffer, size_t size);
+  bool ReadExact(void* buffer, size_t size);
+  bool WriteExact(const void* data, size_t size);
+  bool Seek(int64_t offset);  // from the start
+  bool SeekToEnd();
+  int64_t Position();
+  int64_t Size();  // -1 on failure
+  bool SetSize(int64_t size);
+  bool Flush();
+
+ private:
+  std::FILE* handle_ = nullptr;
+};
+
+}  // namespace pallograph

@@ -1,0 +1,27 @@
+// Services of the operating system that the program needs beyond files. One implementation per
+// platform (posix/, win32/).
+#pragma once
+
+#include <string>
+
+namespace pallograph {
+
+// Number of processors the system reports (at least 1).
+unsigned ProcessorCount();
+// Folder of the running executable, program path with trailing '\'.
+std::string ProgramFolder();
+// The system's temporary folder, program path with trailing '\'.
+std::string TempFolder();
+// A new GUID as the system's class-id text: "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}".
+std::string NewGuidText();
+// The user's roaming application-data folder, program path without trailing '\'; "" if unknown.
+std::string AppDataFolder();
+// A human-readable operating-system name ("Windows 10 Pro", "Debian GNU/Linux 12 (bookworm)").
+std::string OperatingSystemName();
+// Value of an environment variable; "" when unset.
+std::string GetEnvironmentText(const std::string& name);
+void SleepMs(unsigned milliseconds);
+// Opens a URL with the desktop's default handler; false when that cannot be started.
+bool OpenUrl(const std::string& url);
+
+}  // namespace pallograph

@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# Installs every Debian package that the build, the tests, the benchmarks and the demo need.
+# Run as root (or through sudo) on Debian 12.
+set -euo pipefail
+export DEBIAN_FRONTEND=noninteractive
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+$SUDO apt-get update -qq
+$SUDO apt-get install -y -qq --no-install-recommends \
+  g++ cmake ninja-build make pkg-config clang clang-format \
+  libgtest-dev googletest libbenchmark-dev \
+  p7zip-full libcurl4-openssl-dev ca-certificates \
+  python3 python3-pil imagemagick zip unzip openssl \
+  libsquish-dev valgrind >/dev/null
+echo "setup: packages installed"

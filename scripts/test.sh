@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Runs the whole test suite: formatting check, normal build + tests, sanitizer build + tests.
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+cd "$root"
+
+echo "== formatting"
+files=$(git ls-files '*.cpp' '*.h' 2>/dev/null || find . -name '*.cpp' -o -name '*.h')
+clang-format --dry-run --Werror $files
+
+echo "== build (RelWithDebInfo)"
+scripts/build.sh "$root/build"
+echo "== tests"
+(cd "$root/build" && ctest --output-on-failure)
+
+echo "== build (AddressSanitizer + UndefinedBehaviorSanitizer)"
+scripts/build.sh "$root/build-asan" -DPALLOGRAPH_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
+echo "== tests under sanitizers"
+export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1"
+export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+(cd "$root/build-asan" && ctest --output-on-failure)

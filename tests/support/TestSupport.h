@@ -1,0 +1,52 @@
+// Helpers shared by the tests: temporary folders, running processes (the program itself, Python
+// fixture generators), reading files.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace pallograph::test {
+
+// A fresh folder under the system's temporary folder, removed with everything in it at the end.
+// Path() is a native path (with '/'), ProgramPath() the same in the program's '\' form.
+class TTempDir {
+ public:
+  TTempDir();
+  ~TTempDir();
+  TTempDir(const TTempDir&) = delete;
+  TTempDir& operator=(const TTempDir&) = delete;
+  const std::string& Path() const { return path_; }
+  std::string ProgramPath() const;  // with trailing '\'
+  std::string Native(const std::string& relative) const { return path_ + "/" + relative; }
+
+ private:
+  std::string path_;
+};
+
+struct TProcessResult {
+  int ExitCode = -1;  // the process's exit status (0..255), or -1 when it did not exit normally
+  std::string Out;
+  std::string Err;
+};
+
+// Runs a program with arguments (no shell), feeding `input` to its standard input.
+TProcessResult RunProcess(const std::vector<std::string>& args, const std::string& input = "",
+                          const std::string& workdir = "");
+// Runs the built pallograph executable.
+TProcessResult RunPallograph(const std::vector<std::string>& args, const std::string& input = "");
+// Runs a Python script from the source tree (path relative to the source root) with arguments;
+// fails the current test when it exits non-zero.
+TProcessResult RunPythonScript(const std::string& script, const std::vector<std::string>& args);
+// Runs Python code given inline.
+TProcessResult RunPythonCode(const std::string& code, const std::vector<std::string>& args = {});
+
+std::string SourceDir();
+std::string PallographBinary();
+
+std::vector<uint8_t> ReadBinary(const std::string& native_path);
+std::string ReadText(const std::string& native_path);
+void WriteBinary(const std::string& native_path, const std::vector<uint8_t>& data);
+void WriteText(const std::string& native_path, const std::string& text);
+
+}  // namespace pallograph::test
