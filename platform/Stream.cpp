@@ -1,0 +1,39 @@
+#include "platform/Stream.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace pallograph {
+
+size_t TMemoryStream::Read(void* buffer, size_t size) {
+  if (position_ >= data_.size()) return 0;
+  const size_t n = std::min(size, data_.size() - position_);
+  std::memcpy(buffer, data_.data() + position_, n);
+  position_ += n;
+  return n;
+}
+
+size_t TMemoryStream::Write(const void* data, size_t size) {
+  if (size == 0) return 0;
+  if (position_ + size > data_.size()) data_.resize(position_ + size);
+  std::memcpy(data_.data() + position_, data, size);
+  position_ += size;
+  return size;
+}
+
+bool TMemoryStream::Seek(int64_t position) {
+  if (position < 0) return false;
+  position_ = static_cast<size_t>(position);
+  return true;
+}
+
+bool TMemoryStream::SetSize(int64_t size) {
+  if (size < 0) return false;
+  data_.resize(static_cast<size_t>(size));
+  if (position_ > data_.size()) position_ = data_.size();
+  return true;
+}
+
+TFileStream::TFileStream(const std::string& path, TFile::Mode mode) { file_.Open(path, mode); }
+
+}  // namespace pallograph
