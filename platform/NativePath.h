@@ -13,3 +13,11 @@ std::string ToNativePath(std::string_view path);
 std::string FromNativePath(std::string_view path);
 
 }  // namespace pallograph
+
+namespace pallograph {
+
+// A path the user typed (native form, possibly relative to the current folder) as an absolute
+// program path. Empty text stays empty.
+std::string AbsoluteProgramPath(std::string_view native);
+
+}  // namespace pallograph

@@ -1,0 +1,17 @@
+#include <filesystem>
+#include <system_error>
+
+#include "platform/NativePath.h"
+
+namespace pallograph {
+
+std::string AbsoluteProgramPath(std::string_view native) {
+  if (native.empty()) return {};
+  std::error_code ec;
+  const std::filesystem::path absolute =
+      std::filesystem::absolute(std::filesystem::path(ToNativePath(native)), ec);
+  if (ec) return FromNativePath(native);
+  return FromNativePath(absolute.lexically_normal().string());
+}
+
+}  // namespace pallograph
