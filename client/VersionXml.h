@@ -1,0 +1,16 @@
+// The client's version.xml: its <version> element names the version and the build
+// ("<version> v.2.4.0.2 #966 </version>").
+#pragma once
+
+#include <string_view>
+
+#include "client/WOTInfo.h"
+
+namespace pallograph {
+
+// Fills VersionRaw, VersionText, Version and Build of `info` from the text of version.xml.
+// VersionRaw is the text after the first "<version>" up to the next '<' (at least one character);
+// the rest stay empty when that text is blank or there is no "<version>". Pure text work.
+void ParseVersionXml(std::string_view text, RWOTInfo& info);
+
+}  // namespace pallograph

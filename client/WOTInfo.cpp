@@ -1,0 +1,170 @@
+#include "client/WOTInfo.h"
+
+#include <climits>
+#include <vector>
+
+#include "client/ClientRegistry.h"
+#include "client/PackageList.h"
+#include "client/PathsXml.h"
+#include "client/VersionXml.h"
+#include "platform/Exception.h"
+#include "platform/PathText.h"
+#include "platform/System.h"
+
+namespace pallograph {
+
+namespace {
+
+constexpr char kExeName[] = "WorldOfTanks.exe";
+// An old client's launcher at least this big hides game_info.xml from the analysis.
+constexpr int64_t kLauncherSizeLimit = 1000000;
+// paths.xml and version.xml are a few kilobytes; a bigger file is not the client's.
+constexpr int64_t kClientTextLimit = 16 << 20;
+
+bool InBitnessFolder(const std::string& folder) {
+  return folder.find("win32") != std::string::npos || folder.find("win64") != std::string::npos;
+}
+
+std::string ParentFolder(const std::string& folder) {
+  return ExtractFilePath(ExcludeTrailingBackslash(folder));
+}
+
+// The whole text of a small client file; "" when it does not exist. Raises when it exists but
+// cannot be read or is too big to be the client's.
+std::string ReadClientText(const std::string& path) {
+  if (!FileExists(path)) return {};
+  const int64_t size = GetFileSizeSafe(path);
+  if (size > kClientTextLimit) throw ERangeError("File too big: " + path);
+  std::vector<uint8_t> bytes;
+  if (size < 0 || !ReadFileBytes(path, bytes)) throw EInOutError("Cannot read file: " + path);
+  return std::string(bytes.begin(), bytes.end());
+}
+
+void LookAtLauncherAndGameInfo(const std::string& folder, RWOTInfo& info) {
+  const std::string launcher = folder + "WoTLauncher.exe";
+  info.HasLauncher = FileExists(launcher);
+  bool lookAtGameInfo = true;
+  if (info.HasLauncher) {
+    info.LauncherFile = launcher;
+    lookAtGameInfo = GetFileSizeSafe(launcher) < kLauncherSizeLimit;
+  }
+  if (lookAtGameInfo) {
+    const std::string gameInfo = folder + "game_info.xml";
+    info.HasGameInfo = FileExists(gameInfo);
+    if (info.HasGameInfo) info.GameInfoFile = gameInfo;
+  }
+}
+
+// The client folder for a given folder or executable path; fills Path and ExeFile when the
+// folder holds the client's executable.
+void LocateFromPath(const std::string& path, RWOTInfo& info) {
+  std::string folder;
+  if (ExtractFileExt(path) != ".exe") {
+    if (!DirectoryExists(path)) return;
+    folder = IncludeTrailingBackslash(path);
+    if (InBitnessFolder(folder)) folder = ParentFolder(folder);
+  } else {
+    folder = ExtractFilePath(path);
+    if (InBitnessFolder(folder)) folder = ParentFolder(folder);
+    if (!DirectoryExists(folder)) return;
+  }
+  if (!FileExists(folder + kExeName)) return;
+  info.Path = folder;
+  info.ExeFile = folder + kExeName;
+  LookAtLauncherAndGameInfo(folder, info);
+}
+
+// Which executable runs: the one in the client folder (old layout), else win32 before win64.
+void ReadLayout(RWOTInfo& info) {
+  info.PathNoSlash = info.Path.substr(0, info.Path.size() - 1);
+  info.SingleFolder =
+      !DirectoryExists(info.Path + "win32") && !DirectoryExists(info.Path + "win64");
+  if (info.SingleFolder) {
+    info.RunExe = info.ExeFile;
+    return;
+  }
+  info.Win32Exe = info.Path + "win32\\" + kExeName;
+  info.Win64Exe = info.Path + "win64\\" + kExeName;
+  if (FileExists(info.Win32Exe)) info.Win32Path = ExtractFilePath(info.Win32Exe);
+  if (FileExists(info.Win64Exe)) info.Win64Path = ExtractFilePath(info.Win64Exe);
+  if (info.Win32Path.empty() && info.Win64Path.empty()) {
+    info.ExeFile.clear();
+    info.RunExe.clear();
+  } else {
+    info.RunExe = info.Win32Path.empty() ? info.Win64Exe : info.Win32Exe;
+  }
+}
+
+void ReadExecutable(RWOTInfo& info) {
+  std::string exe = info.ExeFile;
+  if (!info.SingleFolder) exe = FileExists(info.Win32Exe) ? info.Win32Exe : info.Win64Exe;
+  info.ExeVersion = GetFileVersionText(exe);
+  const int64_t size = GetFileSizeSafe(exe);
+  if (size > INT32_MAX) throw ERangeError("Executable size out of range: " + exe);
+  info.ExeSize = static_cast<int32_t>(size);
+}
+
+// "" when the folder is unknown or the client has no preferences file there.
+std::string FindPreferencesFile(bool commonTest) {
+  const std::string appData = AppDataFolder();
+  if (appData.empty()) return {};
+  const std::string file = appData + "\\wargaming.net\\WorldOfTanks\\" +
+                           (commonTest ? "preferences_ct.xml" : "preferences.xml");
+  return FileExists(file) ? file : std::string();
+}
+
+void ReadClientFiles(RWOTInfo& info) {
+  const std::string& path = info.Path;
+  info.PathsFile = path + "paths.xml";
+  info.VersionFile = path + "version.xml";
+  if (FileExists(path + "7z.dll")) info.SevenZipFile = path + "7z.dll";
+  info.PythonLog = path + "python.log";
+  info.AppTypeFile = path + "app_type.xml";
+  info.ReplaysPath = path + "replays\\";
+  info.XvmConfig = path + "res_mods\\configs\\xvm\\xvm.xc";
+  info.XvmConfigSample = path + "res_mods\\configs\\xvm\\xvm.xc.sample";
+
+  ParseVersionXml(ReadClientText(info.VersionFile), info);
+
+  const std::string pathsXml = ReadClientText(info.PathsFile);
+  if (!pathsXml.empty()) {
+    info.ResModsDir = path + "res_mods\\" + PathsXmlFolder(pathsXml, kResModsMarker);
+    info.ModsDir = path + "mods\\" + PathsXmlFolder(pathsXml, kModsMarker);
+    info.ResModsPath = IncludeTrailingBackslash(info.ResModsDir);
+    info.ModsPath = IncludeTrailingBackslash(info.ModsDir);
+  }
+  ListPackages(path, pathsXml, info);
+
+  info.CommonTest = ContainsTextAscii(LowerCaseAscii(info.VersionRaw), "common test");
+  info.PreferencesFile = FindPreferencesFile(info.CommonTest);
+}
+
+void Analyse(const std::string& path, RWOTInfo& info) {
+  info.GameCenterExe = FindGameCenterExe();
+  if (!path.empty()) {
+    LocateFromPath(path, info);
+  } else {
+    info.ExeFile = FindClientExeInRegistry();
+    info.Path = ExtractFilePath(info.ExeFile);
+  }
+  if (info.Path.empty()) return;
+
+  ReadLayout(info);
+  if (!info.HasLauncher && !info.HasGameInfo) LookAtLauncherAndGameInfo(info.Path, info);
+  if (info.ExeFile.empty()) return;
+  ReadExecutable(info);
+  ReadClientFiles(info);
+}
+
+}  // namespace
+
+void ReadWOTInfo(const std::string& path, RWOTInfo& info) {
+  info = RWOTInfo{};
+  try {
+    Analyse(path, info);
+  } catch (...) {
+    info.Error = true;
+  }
+}
+
+}  // namespace pallograph

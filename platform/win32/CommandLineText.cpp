@@ -1,0 +1,14 @@
+#include "platform/CommandLineText.h"
+
+#include <windows.h>
+
+namespace pallograph {
+
+std::string ProcessCommandLineText(int, char**) {
+  const char* text = GetCommandLineA();
+  return text ? std::string(text) : std::string();
+}
+
+bool SlashOptionsAllowed() { return true; }
+
+}  // namespace pallograph
