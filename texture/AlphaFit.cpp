@@ -1,0 +1,229 @@
+#include "texture/AlphaFit.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+
+#include "texture/ColorFit.h"
+
+#if defined(__SSE2__) || defined(_M_X64)
+#include <emmintrin.h>
+#define PALLOGRAPH_ALPHA_SSE 1
+#endif
+
+namespace pallograph {
+namespace {
+
+struct TAlphaResult {
+  int Alpha0 = 0;
+  int Alpha1 = 0;
+  uint32_t Error = UINT32_MAX;
+};
+
+// Squared distance of every alpha to its nearest palette entry, summed. Entries 6 and 7 of the
+// six-value mode (0 and 255) are constant and come in as `base`, the per-pixel distance to them.
+uint32_t PaletteErrorScalar(const uint8_t* alphas, const uint8_t* base, const uint8_t palette[8],
+                            int entries) {
+  uint32_t error = 0;
+  for (int i = 0; i < 16; ++i) {
+    int nearest = base[i];
+    for (int k = 0; k < entries; ++k) {
+      const int d = std::abs(static_cast<int>(alphas[i]) - palette[k]);
+      if (d < nearest) nearest = d;
+    }
+    error += static_cast<uint32_t>(nearest * nearest);
+  }
+  return error;
+}
+
+#if defined(PALLOGRAPH_ALPHA_SSE)
+uint32_t PaletteErrorVector(const uint8_t* alphas, const uint8_t* base, const uint8_t palette[8],
+                            int entries) {
+  const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(alphas));
+  __m128i nearest = _mm_loadu_si128(reinterpret_cast<const __m128i*>(base));
+  for (int k = 0; k < entries; ++k) {
+    const __m128i p = _mm_set1_epi8(static_cast<char>(palette[k]));
+    const __m128i d = _mm_or_si128(_mm_subs_epu8(x, p), _mm_subs_epu8(p, x));
+    nearest = _mm_min_epu8(nearest, d);
+  }
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i lo = _mm_unpacklo_epi8(nearest, zero);
+  const __m128i hi = _mm_unpackhi_epi8(nearest, zero);
+  __m128i sum = _mm_add_epi32(_mm_madd_epi16(lo, lo), _mm_madd_epi16(hi, hi));
+  sum = _mm_add_epi32(sum, _mm_shuffle_epi32(sum, 0x4E));
+  sum = _mm_add_epi32(sum, _mm_shuffle_epi32(sum, 0xB1));
+  return static_cast<uint32_t>(_mm_cvtsi128_si32(sum));
+}
+#else
+uint32_t PaletteErrorVector(const uint8_t* alphas, const uint8_t* base, const uint8_t palette[8],
+                            int entries) {
+  return PaletteErrorScalar(alphas, base, palette, entries);
+}
+#endif
+
+// Nearest palette entry of every alpha, the lowest index on a tie.
+void AssignIndices(const uint8_t* alphas, const uint8_t palette[8], uint8_t indices[16]) {
+  for (int i = 0; i < 16; ++i) {
+    int best = 256;
+    for (int k = 0; k < 8; ++k) {
+      const int d = std::abs(static_cast<int>(alphas[i]) - palette[k]);
+      if (d < best) {
+        best = d;
+        indices[i] = static_cast<uint8_t>(k);
+      }
+    }
+  }
+}
+
+int64_t RoundedDivide(int64_t numerator, int64_t denominator) {
+  return numerator >= 0 ? (numerator + denominator / 2) / denominator
+                        : -((-numerator + denominator / 2) / denominator);
+}
+
+// Least-squares endpoints for an index assignment, in fixed point with 15 fraction bits. False
+// when the assignment does not determine two endpoints.
+bool LeastSquares(const uint8_t* alphas, const uint8_t* indices, bool sixValue, int& alpha0,
+                  int& alpha1) {
+  int64_t aa = 0, bb = 0, ab = 0, ax = 0, bx = 0;
+  for (int i = 0; i < 16; ++i) {
+    const int k = indices[i];
+    if (sixValue && (alphas[i] == 0 || alphas[i] == 255 || k >= 6)) continue;
+    int64_t w;
+    if (k == 0) {
+      w = 32767;
+    } else if (k == 1) {
+      w = 0;
+    } else {
+      w = sixValue ? 39324 - 6554 * k : 37448 - 4681 * k;
+    }
+    const int64_t v = 32767 - w;
+    aa += (w * w) >> 15;
+    bb += (v * v) >> 15;
+    ab += (w * v) >> 15;
+    ax += w * alphas[i];
+    bx += v * alphas[i];
+  }
+  const int64_t det = aa * bb - ab * ab;
+  if (det <= 0) return false;
+  alpha0 = static_cast<int>(RoundedDivide(ax * bb - bx * ab, det));
+  alpha1 = static_cast<int>(RoundedDivide(bx * aa - ax * ab, det));
+  return true;
+}
+
+int Clamp255(int value) { return value < 0 ? 0 : (value > 255 ? 255 : value); }
+
+// One pass: an iterated +-3 search around the inset range, then around least-squares endpoints.
+TAlphaResult FitPass(const uint8_t* alphas, bool sixValue, bool vector) {
+  int low = 255, high = 0;
+  for (int i = 0; i < 16; ++i) {
+    if (sixValue && (alphas[i] == 0 || alphas[i] == 255)) continue;
+    if (alphas[i] < low) low = alphas[i];
+    if (alphas[i] > high) high = alphas[i];
+  }
+  if (low > high) low = high = 0;
+  const int inset = ((high - low) * 1928) >> 16;
+  low += inset;
+  high -= inset;
+  int start0 = sixValue ? low : high;
+  int start1 = sixValue ? high : low;
+
+  uint8_t base[16];
+  for (int i = 0; i < 16; ++i) {
+    base[i] = sixValue
+                  ? static_cast<uint8_t>(alphas[i] < 255 - alphas[i] ? alphas[i] : 255 - alphas[i])
+                  : 255;
+  }
+  const int entries = sixValue ? 6 : 8;
+
+  // Errors of the previous iteration's window, reused where the windows overlap.
+  uint32_t window[7][7] = {};
+  int windowCentre0 = -100, windowCentre1 = -100;
+
+  TAlphaResult best;
+  for (int iteration = 0; iteration < 9; ++iteration) {
+    uint32_t current[7][7];
+    TAlphaResult result;
+    for (int d0 = -3; d0 <= 3; ++d0) {
+      const int a0 = start0 + d0;
+      for (int d1 = -3; d1 <= 3; ++d1) {
+        const int a1 = start1 + d1;
+        current[d0 + 3][d1 + 3] = UINT32_MAX;
+        if (a0 < 0 || a0 > 255 || a1 < 0 || a1 > 255 || a0 == a1) continue;
+        if (sixValue ? a0 > a1 : a0 < a1) continue;
+        const int o0 = a0 - windowCentre0, o1 = a1 - windowCentre1;
+        uint32_t error;
+        if (o0 >= -3 && o0 <= 3 && o1 >= -3 && o1 <= 3) {
+          error = window[o0 + 3][o1 + 3];
+        } else {
+          uint8_t palette[8];
+          AlphaPalette(static_cast<uint8_t>(a0), static_cast<uint8_t>(a1), palette);
+          error = vector ? PaletteErrorVector(alphas, base, palette, entries)
+                         : PaletteErrorScalar(alphas, base, palette, entries);
+        }
+        current[d0 + 3][d1 + 3] = error;
+        if (error < result.Error) result = {a0, a1, error};
+      }
+    }
+    std::copy(&current[0][0], &current[0][0] + 49, &window[0][0]);
+    windowCentre0 = start0;
+    windowCentre1 = start1;
+
+    if (iteration > 0 && result.Alpha0 == best.Alpha0 && result.Alpha1 == best.Alpha1) break;
+    if (result.Error < best.Error) best = result;
+
+    uint8_t palette[8];
+    uint8_t indices[16];
+    AlphaPalette(static_cast<uint8_t>(result.Alpha0), static_cast<uint8_t>(result.Alpha1), palette);
+    AssignIndices(alphas, palette, indices);
+    int next0, next1;
+    if (!LeastSquares(alphas, indices, sixValue, next0, next1)) break;
+    next0 = Clamp255(next0);
+    next1 = Clamp255(next1);
+    if (sixValue ? next0 > next1 : next0 < next1) std::swap(next0, next1);
+    start0 = next0;
+    start1 = next1;
+  }
+  return best;
+}
+
+}  // namespace
+
+void AlphaPalette(uint8_t alpha0, uint8_t alpha1, uint8_t palette[8]) {
+  const uint32_t a0 = alpha0, a1 = alpha1;
+  palette[0] = alpha0;
+  palette[1] = alpha1;
+  if (a0 > a1) {
+    for (uint32_t k = 2; k < 8; ++k) {
+      palette[k] = static_cast<uint8_t>((((8 - k) * a0 + (k - 1) * a1) * 9363) >> 16);
+    }
+  } else {
+    for (uint32_t k = 2; k < 6; ++k) {
+      palette[k] = static_cast<uint8_t>((((6 - k) * a0 + (k - 1) * a1) * 13108) >> 16);
+    }
+    palette[6] = 0;
+    palette[7] = 255;
+  }
+}
+
+void EncodeAlphaBlock(uint8_t* dst, const uint8_t* pixels) {
+  uint8_t alphas[16];
+  for (int i = 0; i < 16; ++i) alphas[i] = pixels[4 * i + 3];
+  const bool vector = VectorFitEnabled();
+  const TAlphaResult six = FitPass(alphas, true, vector);
+  const TAlphaResult eight = FitPass(alphas, false, vector);
+  const TAlphaResult& best = eight.Error < six.Error ? eight : six;
+
+  uint8_t palette[8];
+  uint8_t indices[16];
+  AlphaPalette(static_cast<uint8_t>(best.Alpha0), static_cast<uint8_t>(best.Alpha1), palette);
+  AssignIndices(alphas, palette, indices);
+  dst[0] = static_cast<uint8_t>(best.Alpha0);
+  dst[1] = static_cast<uint8_t>(best.Alpha1);
+  for (int group = 0; group < 2; ++group) {
+    uint32_t bits = 0;
+    for (int i = 0; i < 8; ++i) bits |= static_cast<uint32_t>(indices[8 * group + i]) << (3 * i);
+    for (int b = 0; b < 3; ++b) dst[2 + 3 * group + b] = static_cast<uint8_t>(bits >> (8 * b));
+  }
+}
+
+}  // namespace pallograph

@@ -1,0 +1,163 @@
+#include "texture/BlockEncoder.h"
+
+#include <cstring>
+
+#include "texture/AlphaFit.h"
+#include "texture/ColorFit.h"
+#include "texture/ParallelEncoder.h"
+#include "texture/SingleColorTables.h"
+
+namespace pallograph {
+namespace {
+
+void Store16(uint8_t* dst, uint16_t value) {
+  dst[0] = static_cast<uint8_t>(value);
+  dst[1] = static_cast<uint8_t>(value >> 8);
+}
+
+void Store32(uint8_t* dst, uint32_t value) {
+  for (int i = 0; i < 4; ++i) dst[i] = static_cast<uint8_t>(value >> (8 * i));
+}
+
+// Fully transparent pixels of a DXT5 block become one averaged colour with a small weight, so the
+// colour half stays a four-colour block that they pull on only lightly.
+void MergeTransparentPixels(ColorSet& set) {
+  uint32_t sum[3] = {0, 0, 0};
+  uint32_t count = 0;
+  for (int i = 0; i < 16; ++i) {
+    if (set.Remap[i] != 0xFF) continue;
+    ++count;
+    for (int c = 0; c < 3; ++c) sum[c] += (set.Pixels[i] >> (8 * c)) & 0xFF;
+  }
+  uint32_t average = 0;
+  for (int c = 0; c < 3; ++c) average |= ((sum[c] + count / 2) / count) << (8 * c);
+  const uint32_t index = set.Count;
+  set.Colors[index] = average;
+  set.Weights[index] = 2 * count;
+  for (int i = 0; i < 16; ++i) {
+    if (set.Remap[i] != 0xFF) continue;
+    set.Remap[i] = static_cast<uint8_t>(index);
+    set.Pixels[i] = 0x02000000u | average;
+  }
+  set.Count = index + 1;
+  set.HasTransparent = 0;
+}
+
+void EncodeSingleColor(uint8_t* dst, const ColorSet& set) {
+  const bool threeColor = set.DXT1 && set.HasTransparent;
+  const auto& tables = SingleColorTables();
+  const TSingleColorTable& green = tables[threeColor ? 0 : 2];
+  const TSingleColorTable& redBlue = tables[threeColor ? 1 : 3];
+  const uint32_t color = set.Colors[0];
+  const TEndpointPair r = redBlue[(color >> 16) & 0xFF];
+  const TEndpointPair g = green[(color >> 8) & 0xFF];
+  const TEndpointPair b = redBlue[color & 0xFF];
+  const uint16_t a = static_cast<uint16_t>(r.First << 11 | g.First << 5 | b.First);
+  const uint16_t e = static_cast<uint16_t>(r.Second << 11 | g.Second << 5 | b.Second);
+  uint16_t color0 = a;
+  uint16_t color1 = e;
+  if (a != e) {
+    const bool aFirst = threeColor ? a < e : a > e;
+    color0 = aFirst ? a : e;
+    color1 = aFirst ? e : a;
+  }
+  const bool swapped = a != e && color0 == e;
+  uint32_t indices = 0;
+  for (int i = 0; i < 16; ++i) {
+    uint32_t index;
+    if (threeColor) {
+      index = set.Remap[i] == 0xFF ? 3 : 2;
+    } else {
+      index = swapped ? 3 : 2;
+    }
+    indices |= index << (2 * i);
+  }
+  Store16(dst, color0);
+  Store16(dst + 2, color1);
+  Store32(dst + 4, indices);
+}
+
+}  // namespace
+
+void BuildColorSet(ColorSet& set, const uint8_t* pixels, uint8_t flags) {
+  std::memset(&set, 0, sizeof(set));
+  set.DXT1 = (flags & kDxtFlagDxt1) ? 1 : 0;
+  set.IgnoreAlpha = (flags & kDxtFlagIgnoreAlpha) ? 1 : 0;
+  set.BinaryAlpha = 1;
+  const uint32_t threshold = set.DXT1 ? 128 : (set.IgnoreAlpha ? 0 : 1);
+  for (int i = 0; i < 16; ++i) {
+    const uint8_t* p = pixels + 4 * i;
+    const uint32_t alpha = p[3];
+    const uint32_t color = static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
+                           static_cast<uint32_t>(p[2]) << 16;
+    set.Pixels[i] = color;
+    if (alpha != 0 && alpha != 255) set.BinaryAlpha = 0;
+    if (alpha < threshold) {
+      set.Remap[i] = 0xFF;
+      set.HasTransparent = 1;
+      continue;
+    }
+    const uint32_t weight = set.IgnoreAlpha ? 255 : alpha;
+    set.Pixels[i] = weight << 24 | color;
+    uint32_t j = 0;
+    while (j < set.Count && set.Colors[j] != color) ++j;
+    if (j < set.Count) {
+      set.Weights[j] += weight;
+    } else {
+      set.Colors[j] = color;
+      set.Weights[j] = weight;
+      ++set.Count;
+    }
+    set.Remap[i] = static_cast<uint8_t>(j);
+  }
+  if (!set.DXT1 && set.HasTransparent && set.Count > 0) MergeTransparentPixels(set);
+}
+
+void EncodeDXTBlock(uint8_t* dst, const uint8_t* pixels, uint8_t flags) {
+  ColorSet set;
+  BuildColorSet(set, pixels, flags);
+  const bool queue = (flags & kDxtFlagQueue) == kDxtFlagQueue;
+  uint8_t* colorHalf = set.DXT1 ? dst : dst + 8;
+  if (set.Count == 0) {
+    Store32(colorHalf, 0);
+    Store32(colorHalf + 4, 0xFFFFFFFFu);
+    if (!set.DXT1) std::memset(dst, 0, 8);
+    return;
+  }
+  if (set.Count == 1) {
+    EncodeSingleColor(colorHalf, set);
+  } else if (queue) {
+    QueueColorJob(colorHalf, set);
+  } else {
+    FitColorBlock(colorHalf, set);
+  }
+  if (set.DXT1) return;
+  if (set.BinaryAlpha) {
+    // In six-value mode with endpoints 0 and 5, index 0 is 0 and index 7 is 255.
+    dst[0] = 0;
+    dst[1] = 5;
+    uint64_t bits = 0;
+    for (int i = 0; i < 16; ++i) bits |= static_cast<uint64_t>(pixels[4 * i + 3] & 7) << (3 * i);
+    for (int i = 0; i < 6; ++i) dst[2 + i] = static_cast<uint8_t>(bits >> (8 * i));
+  } else if (queue) {
+    QueueAlphaJob(dst, pixels);
+  } else {
+    EncodeAlphaBlock(dst, pixels);
+  }
+}
+
+void EncodeDXTImage(uint8_t* dst, uint8_t flags, int width, TBlockReader reader,
+                    const TBitmap& bitmap, int height) {
+  const size_t blockSize = (flags & kDxtFlagDxt1) ? 8 : 16;
+  // Zeroed once per image: pixels outside the bitmap keep defined colour bytes.
+  uint8_t block[64] = {};
+  for (int y = 0; y < height; y += 4) {
+    for (int x = 0; x < width; x += 4) {
+      reader(bitmap, block, x, y);
+      EncodeDXTBlock(dst, block, flags);
+      dst += blockSize;
+    }
+  }
+}
+
+}  // namespace pallograph

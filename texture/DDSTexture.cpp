@@ -1,0 +1,262 @@
+#include "texture/DDSTexture.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "platform/FileSystem.h"
+#include "texture/Bitmap.h"
+#include "texture/BlockDecoder.h"
+#include "texture/BlockEncoder.h"
+#include "texture/ParallelEncoder.h"
+
+namespace pallograph {
+namespace {
+
+// Multi-threaded encoding of large levels; the single-threaded encoder gives the same bytes.
+constexpr bool kUseParallelEncoder = true;
+
+constexpr uint32_t kFourCCDxt1 = 0x31545844;  // "DXT1"
+constexpr uint32_t kFourCCDxt5 = 0x35545844;  // "DXT5"
+
+void Put32(uint8_t* p, uint32_t value) {
+  for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(value >> (8 * i));
+}
+
+uint32_t Get32(const uint8_t* p) {
+  return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
+         static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
+}
+
+int HexValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+// Up to two hexadecimal digits from position `from` (0-based); at least one must be there.
+uint32_t HexByte(const std::string& text, size_t from) {
+  const std::string digits = from < text.size() ? text.substr(from, 2) : std::string();
+  if (digits.empty()) throw ETextureError("'" + text + "' is not a valid colour");
+  uint32_t value = 0;
+  for (const char c : digits) {
+    const int digit = HexValue(c);
+    if (digit < 0) throw ETextureError("'" + text + "' is not a valid colour");
+    value = value * 16 + static_cast<uint32_t>(digit);
+  }
+  return value;
+}
+
+// A texture read from untrusted bytes: its format and size, checked against the data.
+struct TDDSSource {
+  uint8_t Code = 0;
+  int Width = 0;
+  int Height = 0;
+  bool MipMaps = false;
+};
+
+bool ReadSource(const std::vector<uint8_t>& stream, TDDSSource& source) {
+  if (stream.size() < kDDSHeaderSize) return false;
+  const uint8_t* header = stream.data();
+  const uint32_t fourCC = Get32(header + 84);
+  if (fourCC == kFourCCDxt5) {
+    source.Code = kDDSCodeDxt5;
+  } else if (fourCC == kFourCCDxt1) {
+    source.Code = kDDSCodeDxt1;
+  } else {
+    return false;
+  }
+  const uint32_t height = Get32(header + 12);
+  const uint32_t width = Get32(header + 16);
+  if (width == 0 || height == 0 || width > 0x7FFFFFFF - 3 || height > 0x7FFFFFFF - 3) {
+    return false;
+  }
+  source.Width = static_cast<int>(width);
+  source.Height = static_cast<int>(height);
+  source.MipMaps = Get32(header + 28) > 1;
+  // The top level's blocks must all be there before anything is allocated or decoded.
+  return DDSLevelSize(source.Code, source.Width, source.Height) <= stream.size() - kDDSHeaderSize;
+}
+
+TBitmap DecodeTopLevel(const std::vector<uint8_t>& stream, const TDDSSource& source) {
+  TBitmap bitmap(source.Width, source.Height);
+  DecodeDXTImage(stream.data() + kDDSHeaderSize, source.Code == kDDSCodeDxt1, source.Width,
+                 WriteBitmapBlock, bitmap, source.Height);
+  return bitmap;
+}
+
+// Lays out the chain for the bitmap's size and encodes every level into a new file image. The
+// bitmap is consumed (halved level by level).
+std::vector<uint8_t> EncodeTexture(TBitmap& bitmap, uint8_t code, bool mipMaps) {
+  const std::vector<uint64_t> levels = LayOutMipChain(code, bitmap.Width, bitmap.Height, mipMaps);
+  uint64_t total = kDDSHeaderSize;
+  for (const uint64_t size : levels) total += size;
+  std::vector<uint8_t> file(total);
+  TDDSHeader header;
+  BuildDDSHeader(bitmap.Width, bitmap.Height, static_cast<int>(levels.size()), header, code);
+  std::memcpy(file.data(), header.data(), header.size());
+  const bool dxt1 = code == kDDSCodeDxt1;
+  uint64_t offset = kDDSHeaderSize;
+  for (const uint64_t size : levels) {
+    uint8_t* dst = file.data() + offset;
+    if (kUseParallelEncoder) {
+      EncodeDXTImageMT(dst, dxt1, bitmap.Width, ReadBitmapBlock, bitmap, bitmap.Height, false);
+    } else {
+      EncodeDXTImage(dst, dxt1 ? kDxtFlagDxt1 : 0, bitmap.Width, ReadBitmapBlock, bitmap,
+                     bitmap.Height);
+    }
+    if (levels.size() > 1) {
+      offset += size;
+      HalveBitmap(bitmap);
+    }
+  }
+  return file;
+}
+
+}  // namespace
+
+uint32_t ParseColor(const std::string& text) {
+  const uint32_t red = HexByte(text, 1);
+  const uint32_t green = HexByte(text, 3);
+  const uint32_t blue = HexByte(text, 5);
+  const uint32_t alpha = text.size() > 7 ? HexByte(text, 7) : 255;
+  return alpha << 24 | red << 16 | green << 8 | blue;
+}
+
+uint64_t DDSLevelSize(uint8_t code, int width, int height) {
+  const uint64_t w = static_cast<uint64_t>(std::max(width, 0));
+  const uint64_t h = static_cast<uint64_t>(std::max(height, 0));
+  switch (code) {
+    case kDDSCodeDxt1:
+      return ((w + 3) / 4) * ((h + 3) / 4) * 8;
+    case kDDSCodeDxt5:
+      return ((w + 3) / 4) * ((h + 3) / 4) * 16;
+    case kDDSCodeA8R8G8B8:
+      return w * h * 4;
+    case kDDSCodeR8G8B8:
+      return w * h * 3;
+    default:
+      return 0;
+  }
+}
+
+void BuildDDSHeader(int width, int height, int mipCount, TDDSHeader& header, uint8_t code) {
+  header.fill(0);
+  uint8_t* h = header.data();
+  const bool compressed = code == kDDSCodeDxt1 || code == kDDSCodeDxt5;
+  Put32(h + 0, 0x20534444);  // "DDS "
+  Put32(h + 4, 124);
+  uint32_t flags = (mipCount > 1 ? 0x0040100Fu : 0x00001007u) | (compressed ? 0x00080000u : 0x8u);
+  // Mipmapped DXT textures have always been written with 0x004C100F.
+  if (mipCount > 1 && compressed) flags |= 0x00040000u;
+  Put32(h + 8, flags);
+  Put32(h + 12, static_cast<uint32_t>(height));
+  Put32(h + 16, static_cast<uint32_t>(width));
+  uint32_t pitch = 0;
+  if (compressed) {
+    pitch = static_cast<uint32_t>(DDSLevelSize(code, width, height));
+  } else if (code == kDDSCodeA8R8G8B8) {
+    pitch = static_cast<uint32_t>(width) * 4;
+  } else if (code == kDDSCodeR8G8B8) {
+    pitch = static_cast<uint32_t>(width) * 3;
+  }
+  Put32(h + 20, pitch);
+  Put32(h + 28, mipCount > 1 ? static_cast<uint32_t>(mipCount) : 0);
+  Put32(h + 76, 32);
+  Put32(h + 80, compressed ? 0x4 : (code == kDDSCodeA8R8G8B8 ? 0x41 : 0x40));
+  Put32(h + 84, code == kDDSCodeDxt1 ? kFourCCDxt1 : (code == kDDSCodeDxt5 ? kFourCCDxt5 : 0));
+  if (!compressed) {
+    Put32(h + 88, code == kDDSCodeA8R8G8B8 ? 32 : 24);
+    Put32(h + 92, 0x00FF0000);
+    Put32(h + 96, 0x0000FF00);
+    Put32(h + 100, 0x000000FF);
+    Put32(h + 104, code == kDDSCodeA8R8G8B8 ? 0xFF000000u : 0);
+  }
+  Put32(h + 108, mipCount > 1 ? 0x00401008u : 0x00001000u);
+}
+
+std::vector<uint64_t> LayOutMipChain(uint8_t code, int width, int height, bool mipMaps) {
+  std::vector<uint64_t> levels;
+  if (!mipMaps) {
+    levels.push_back(DDSLevelSize(code, width, height));
+    return levels;
+  }
+  auto record = [&](int w, int h) {
+    if (static_cast<int>(levels.size()) == kMaxMipLevels) {
+      throw ETextureError("more than 13 mip levels");
+    }
+    levels.push_back(DDSLevelSize(code, w, h));
+  };
+  int w = width, h = height;
+  while (w > 1 || h > 1) {
+    record(w, h);
+    if (w > 1) w /= 2;
+    if (h > 1) h /= 2;
+  }
+  record(1, 1);
+  return levels;
+}
+
+bool CreateColorDDS(const std::string& fileName, int width, int height, bool mipMaps, bool alpha,
+                    const std::string& color) {
+  try {
+    if (width <= 0 || height <= 0) return false;
+    const uint32_t value = ParseColor(color);
+    TBitmap bitmap(width, height, value);
+    const std::vector<uint8_t> file =
+        EncodeTexture(bitmap, alpha ? kDDSCodeDxt5 : kDDSCodeDxt1, mipMaps);
+    return WriteFileBytes(fileName, file.data(), file.size());
+  } catch (...) {
+    return false;
+  }
+}
+
+bool CreateColorDDS4x4(const std::string& fileName, const std::string& color, bool alpha) {
+  return CreateColorDDS(fileName, 4, 4, false, alpha, color);
+}
+
+bool RepaintDDS(std::vector<uint8_t>& stream, const std::string& color, int divisor) {
+  try {
+    const bool ownAlpha = color.size() > 7;
+    const uint32_t value = ParseColor(color);
+    TDDSSource source;
+    if (!ReadSource(stream, source)) return false;
+    TBitmap bitmap = DecodeTopLevel(stream, source);
+    if (divisor != 0) {
+      TBitmap smaller(std::max(4, source.Width / divisor), std::max(4, source.Height / divisor));
+      ResampleBitmap(bitmap, smaller);
+      bitmap = std::move(smaller);
+    }
+    for (uint32_t& pixel : bitmap.Pixels) {
+      pixel = ownAlpha ? value : (pixel & 0xFF000000u) | (value & 0x00FFFFFFu);
+    }
+    stream = EncodeTexture(bitmap, source.Code, source.MipMaps);
+    return true;
+  } catch (...) {
+    return false;
+  }
+}
+
+bool ShadeDDS(std::vector<uint8_t>& stream, int percent) {
+  try {
+    TDDSSource source;
+    if (!ReadSource(stream, source)) return false;
+    TBitmap bitmap = DecodeTopLevel(stream, source);
+    for (uint32_t& pixel : bitmap.Pixels) {
+      uint32_t shaded = pixel & 0xFF000000u;
+      for (int c = 0; c < 3; ++c) {
+        const int64_t channel = (pixel >> (8 * c)) & 0xFF;
+        const int64_t scaled = channel * percent / 100;
+        if (scaled < 0 || scaled > 255) return false;
+        shaded |= static_cast<uint32_t>(scaled) << (8 * c);
+      }
+      pixel = shaded;
+    }
+    stream = EncodeTexture(bitmap, source.Code, source.MipMaps);
+    return true;
+  } catch (...) {
+    return false;
+  }
+}
+
+}  // namespace pallograph

@@ -1,0 +1,183 @@
+#include "texture/ParallelEncoder.h"
+
+#include <array>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstring>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "platform/System.h"
+#include "texture/AlphaFit.h"
+#include "texture/BlockEncoder.h"
+#include "texture/ColorFit.h"
+
+namespace pallograph {
+namespace {
+
+constexpr auto kPoll = std::chrono::milliseconds(1);
+
+// A queued fit: the block's ColorSet (colour job) or two zero words and the 16 pixels (alpha
+// job; the zero colour count tells the two apart), then the 8-byte half it fills.
+struct DXTWorkItem {
+  alignas(4) uint8_t Payload[216];
+  uint8_t* Output;
+};
+
+// The process's one job queue. The job lock is held for a whole multi-threaded level encode;
+// the queue lock guards everything below it. Lock order: job lock, then queue lock.
+struct TDxtMTGlobalArray {
+  std::mutex JobLock;
+  std::mutex QueueLock;
+  // Idle waits are 1 ms polls that also wake as soon as the state they wait for changes.
+  std::condition_variable JobsQueued;  // count left 0
+  std::condition_variable RoomFreed;   // count went to 0, or a worker finished
+  std::array<DXTWorkItem, kQueueSlots> Items;
+  uint32_t Count = 0;
+  bool Terminate = false;
+  uint32_t Running = 0;
+  std::vector<std::thread> Threads;
+};
+
+TDxtMTGlobalArray& GlobalArray() {
+  static TDxtMTGlobalArray instance;
+  return instance;
+}
+
+std::atomic<unsigned> gCPUCountOverride{0};
+
+int TakeAllJobs(TDxtMTGlobalArray& queue, DXTWorkItem* items) {
+  std::unique_lock lock(queue.QueueLock);
+  if (queue.Count == 0) {
+    if (queue.Terminate) return -1;
+    queue.JobsQueued.wait_for(lock, kPoll);
+    return 0;
+  }
+  const int taken = static_cast<int>(queue.Count);
+  std::memcpy(items, queue.Items.data(), sizeof(DXTWorkItem) * queue.Count);
+  queue.Count = 0;
+  queue.RoomFreed.notify_one();
+  return taken;
+}
+
+void RunJob(const DXTWorkItem& item) {
+  uint32_t colorCount;
+  std::memcpy(&colorCount, item.Payload + 4, 4);
+  if (colorCount != 0) {
+    ColorSet set;
+    std::memcpy(&set, item.Payload, sizeof(set));
+    FitColorBlock(item.Output, set);
+  } else {
+    EncodeAlphaBlock(item.Output, item.Payload + 8);
+  }
+}
+
+void WorkerProc(TDxtMTGlobalArray& queue) noexcept {
+  auto items = std::make_unique<std::array<DXTWorkItem, kQueueSlots>>();
+  for (;;) {
+    const int taken = TakeAllJobs(queue, items->data());
+    if (taken < 0) break;
+    for (int i = 0; i < taken; ++i) RunJob((*items)[i]);
+  }
+  std::lock_guard lock(queue.QueueLock);
+  --queue.Running;
+  queue.RoomFreed.notify_all();
+}
+
+void StopWorkers(TDxtMTGlobalArray& queue) {
+  std::unique_lock lock(queue.QueueLock);
+  queue.Terminate = true;
+  queue.JobsQueued.notify_all();
+  while (queue.Running != 0) queue.RoomFreed.wait_for(lock, kPoll);
+  lock.unlock();
+  for (std::thread& thread : queue.Threads) thread.join();
+  lock.lock();
+  queue.Threads.clear();
+  queue.Terminate = false;
+}
+
+void StartWorkers(TDxtMTGlobalArray& queue, unsigned n) {
+  {
+    std::lock_guard lock(queue.QueueLock);
+    queue.Running = n;
+    queue.Threads.reserve(n);
+  }
+  for (unsigned i = 0; i < n; ++i) {
+    try {
+      queue.Threads.emplace_back(WorkerProc, std::ref(queue));
+    } catch (...) {
+      {
+        std::lock_guard lock(queue.QueueLock);
+        queue.Running -= n - i;
+      }
+      StopWorkers(queue);
+      throw;
+    }
+  }
+}
+
+void QueuePayload(const uint8_t* payload, uint8_t* output) {
+  TDxtMTGlobalArray& queue = GlobalArray();
+  std::unique_lock lock(queue.QueueLock);
+  while (queue.Count == kQueueSlots) queue.RoomFreed.wait_for(lock, kPoll);
+  DXTWorkItem& item = queue.Items[queue.Count];
+  std::memcpy(item.Payload, payload, sizeof(item.Payload));
+  item.Output = output;
+  if (queue.Count++ == 0) queue.JobsQueued.notify_one();
+}
+
+// Stops the workers however the level encode ends.
+class TWorkerScope {
+ public:
+  TWorkerScope(TDxtMTGlobalArray& queue, unsigned n) : queue_(queue) { StartWorkers(queue_, n); }
+  ~TWorkerScope() { StopWorkers(queue_); }
+  TWorkerScope(const TWorkerScope&) = delete;
+  TWorkerScope& operator=(const TWorkerScope&) = delete;
+
+ private:
+  TDxtMTGlobalArray& queue_;
+};
+
+}  // namespace
+
+unsigned CPUCount() {
+  const unsigned override = gCPUCountOverride.load(std::memory_order_relaxed);
+  if (override != 0) return override;
+  static const unsigned count = ProcessorCount();
+  return count;
+}
+
+void OverrideCPUCount(unsigned count) { gCPUCountOverride.store(count, std::memory_order_relaxed); }
+
+void QueueColorJob(uint8_t* output, const ColorSet& set) {
+  uint8_t payload[216];
+  std::memcpy(payload, &set, sizeof(set));
+  QueuePayload(payload, output);
+}
+
+void QueueAlphaJob(uint8_t* output, const uint8_t* pixels) {
+  uint8_t payload[216] = {};
+  std::memcpy(payload + 8, pixels, 64);
+  QueuePayload(payload, output);
+}
+
+void EncodeDXTImageMT(uint8_t* dst, bool dxt1, int width, TBlockReader reader,
+                      const TBitmap& bitmap, int height, bool ignoreAlpha) {
+  const uint8_t flags =
+      static_cast<uint8_t>((dxt1 ? kDxtFlagDxt1 : 0) | (ignoreAlpha ? kDxtFlagIgnoreAlpha : 0));
+  const int64_t blocks = static_cast<int64_t>((width + 3) >> 2) * ((height + 3) >> 2);
+  const unsigned cpus = CPUCount();
+  if (cpus == 1 || blocks <= kMinBlocksForWorkers) {
+    EncodeDXTImage(dst, flags, width, reader, bitmap, height);
+    return;
+  }
+  TDxtMTGlobalArray& queue = GlobalArray();
+  std::lock_guard jobLock(queue.JobLock);
+  TWorkerScope workers(queue, cpus);
+  EncodeDXTImage(dst, static_cast<uint8_t>(flags | kDxtFlagQueue), width, reader, bitmap, height);
+}
+
+}  // namespace pallograph
