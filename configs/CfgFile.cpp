@@ -5,11 +5,9 @@
 
 namespace pallograph {
 
-RCfgFile ParseCfgFile(const std::string& path) {
-  RCfgFile cfg;
-  cfg.FileName = path;
-  std::vector<std::string> lines;
-  if (!ReadCfgLines(path, lines)) return cfg;
+namespace {
+
+void ParseLines(const std::vector<std::string>& lines, RCfgFile& cfg) {
   for (const std::string& line : lines) {
     const std::string text = Trim(line);
     if (text.empty() || text.front() == '#') continue;
@@ -23,6 +21,22 @@ RCfgFile ParseCfgFile(const std::string& path) {
       root.Count = static_cast<int32_t>(root.Files.size());
     }
   }
+}
+
+}  // namespace
+
+RCfgFile ParseCfgText(std::string_view text, const std::string& fileName) {
+  RCfgFile cfg;
+  cfg.FileName = fileName;
+  ParseLines(SplitCfgLines(text), cfg);
+  return cfg;
+}
+
+RCfgFile ParseCfgFile(const std::string& path) {
+  RCfgFile cfg;
+  cfg.FileName = path;
+  std::vector<std::string> lines;
+  if (ReadCfgLines(path, lines)) ParseLines(lines, cfg);
   return cfg;
 }
 

@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace pallograph {
@@ -41,6 +42,9 @@ inline constexpr int64_t kMaxCfgFileSize = 16 * 1024 * 1024;
 // Parses the file at a program path. Never fails: a missing or unreadable file gives the record
 // with FileName = path, Version 0 and no roots.
 RCfgFile ParseCfgFile(const std::string& path);
+
+// Parses config text already in memory (any line ends); FileName is set to `fileName`.
+RCfgFile ParseCfgText(std::string_view text, const std::string& fileName);
 
 // Fetches the repository's copy of the file (ConfigsRepositoryUrl() + its file name) and saves
 // it over the local file when the local file has no version (version line missing, 0 or less,

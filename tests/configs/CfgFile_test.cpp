@@ -55,6 +55,15 @@ TEST_F(ParseCfgFileTest, EveryLineEndGivesTheSameRecord) {
   }
 }
 
+TEST(ParseCfgTextTest, MixedLineEndsInMemory) {
+  const RCfgFile cfg = ParseCfgText("version = 6\r\nroot\ra\n\tb\r\n\tc", "Mem.cfg");
+  EXPECT_EQ(cfg.FileName, "Mem.cfg");
+  EXPECT_EQ(cfg.Version, 6);
+  ASSERT_EQ(cfg.Roots.size(), 2u);
+  EXPECT_EQ(cfg.Roots[0].Name, "root");
+  EXPECT_EQ(cfg.Roots[1].Files, (AFList{"b", "c"}));
+}
+
 TEST_F(ParseCfgFileTest, VersionWithoutBlankIsARoot) {
   const RCfgFile cfg = Parse("version=5\n\tname\n");
   EXPECT_EQ(cfg.Version, 0);
