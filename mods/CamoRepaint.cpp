@@ -1,0 +1,35 @@
+#include "mods/CamoRepaint.h"
+
+#include "platform/PathText.h"
+#include "texture/DDSTexture.h"
+
+namespace pallograph {
+
+void TCamoRepaint::SetFilter(const AFList& names) {
+  filter_.clear();
+  for (const std::string& name : names) filter_.push_back(LowerCaseAscii(name));
+}
+
+bool TCamoRepaint::AcceptCamo(const std::string& lowerName, bool includeHD) const {
+  if (!includeHD && IsHDTextureName(lowerName)) return false;
+  if (filter_.empty()) return true;
+  for (const std::string& item : filter_) {
+    if (item.find(lowerName) != std::string::npos) return true;
+  }
+  return false;
+}
+
+bool TCamoRepaint::Wanted(const std::string& entryName, bool includeHD) const {
+  const std::string lower = LowerCaseAscii(entryName);
+  return ExtractFileExt(lower) == ".dds" && StartsWith(lower, "vehicles\\") &&
+         lower.find("\\camouflage\\", 1) != std::string::npos && AcceptCamo(lower, includeHD);
+}
+
+void TCamoRepaint::Repaint(int32_t percent, bool includeHD) {
+  RepaintTextures([&](const std::string& name) -> TTextureChange {
+    if (!Wanted(name, includeHD)) return {};
+    return [percent](std::vector<uint8_t>& texture) { return ShadeDDS(texture, percent); };
+  });
+}
+
+}  // namespace pallograph

@@ -1,0 +1,77 @@
+#include "mods/PkgScan.h"
+
+#include "mods/JobErrors.h"
+#include "mods/PackageReader.h"
+#include "platform/Exception.h"
+#include "platform/FileSystem.h"
+#include "platform/PathText.h"
+#include "platform/Stream.h"
+
+namespace pallograph {
+
+TPkgScan::TPkgScan(const std::string& pkgFile, LogSink onLog, const std::string& outPath,
+                   const std::string& clientPath, const std::string& libraryPath)
+    : outPath_(outPath),
+      pkgFile_(pkgFile),
+      clientPath_(clientPath),
+      libraryPath_(libraryPath),
+      onLog_(std::move(onLog)) {}
+
+TPkgScan::~TPkgScan() {
+  onLog_ = nullptr;
+  files_.clear();
+}
+
+void TPkgScan::Log(const std::string& line) const {
+  if (onLog_) onLog_(line);
+}
+
+void TPkgScan::LogUnsafeEntry(const std::string& entryName) const {
+  if (LogEnabled()) Log("Skip \t" + entryName + " (unsafe entry name)");
+}
+
+bool TPkgScan::SaveEntry(const std::string& entryName, const void* data, size_t size) {
+  const std::string target = outPath_ + entryName;
+  if (!ForceDirectories(ExtractFilePath(target))) {
+    errorText_ = WriteFailureRecord(pkgFile_, entryName);
+    return false;
+  }
+  if (LogEnabled()) Log("Write \t\t" + target);
+  if (!WriteFileAtomic(target, data, size)) {
+    errorText_ = WriteFailureRecord(pkgFile_, entryName);
+    return false;
+  }
+  ++filesCount_;
+  return true;
+}
+
+void TPkgScan::RepaintTextures(
+    const std::function<TTextureChange(const std::string& name)>& select) {
+  try {
+    TPackageReader reader(libraryPath_, pkgFile_);
+    if (LogEnabled()) Log("Open \t" + pkgFile_);
+    const uint32_t count = reader.Count();
+    for (uint32_t index = 0; index < count; ++index) {
+      if (reader.IsFolder(index)) continue;
+      const std::string name = reader.Path(index);
+      const TTextureChange change = select(name);
+      if (!change) continue;
+      if (!IsSafeRelativePath(name)) {
+        LogUnsafeEntry(name);
+        continue;
+      }
+      if (LogEnabled()) Log("Read \t\t" + name);
+      TMemoryStream stream;
+      reader.Extract(index, stream);
+      if (LogEnabled()) Log("Repaint \t" + name);
+      if (!change(stream.Data())) throw Exception(name + " - failed to create repainted texture!");
+      SaveEntry(name, stream.Data().data(), stream.Data().size());
+    }
+  } catch (const std::exception& error) {
+    errorText_ = ExceptionRecord(pkgFile_, error);
+  } catch (...) {
+    errorText_ = UnknownExceptionRecord(pkgFile_);
+  }
+}
+
+}  // namespace pallograph

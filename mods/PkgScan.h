@@ -1,0 +1,63 @@
+// TPkgScan: base of the synchronous mod jobs (map textures, camouflages, space.bin). A job walks
+// one package on the calling thread, writes its changed entries under the output folder with
+// their package-relative paths and reports through ErrorText() and FilesCount(); it never throws
+// out of its walk. Not thread-safe: one job belongs to one thread (the main thread).
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "mods/DDSFileList.h"
+#include "platform/LogSink.h"
+
+namespace pallograph {
+
+class TPkgScan {
+ public:
+  // pkgFile: full program path of the package. outPath: output folder ending in '\'.
+  // clientPath: the client folder (kept for the jobs; none uses it). libraryPath: the archive
+  // library file each walk loads its reader from. onLog may be empty (run log off).
+  TPkgScan(const std::string& pkgFile, LogSink onLog, const std::string& outPath,
+           const std::string& clientPath, const std::string& libraryPath);
+  virtual ~TPkgScan();
+  TPkgScan(const TPkgScan&) = delete;
+  TPkgScan& operator=(const TPkgScan&) = delete;
+
+  // The error record of the last failure; empty when the job succeeded.
+  const std::string& ErrorText() const { return errorText_; }
+  // Number of files written.
+  int32_t FilesCount() const { return filesCount_; }
+  const ADDSFileList& Files() const { return files_; }
+  const std::string& PkgFile() const { return pkgFile_; }
+
+ protected:
+  bool LogEnabled() const { return static_cast<bool>(onLog_); }
+  // Hands the line to the log sink at once (when set).
+  void Log(const std::string& line) const;
+  // Writes `data` to outPath_ + entryName, creating the folders. On failure records the
+  // write-failure form and returns false; the caller goes on with its walk.
+  bool SaveEntry(const std::string& entryName, const void* data, size_t size);
+  // Logs that an entry with an unsafe name was not written.
+  void LogUnsafeEntry(const std::string& entryName) const;
+
+  // Changes one texture in memory; false when it cannot be changed.
+  using TTextureChange = std::function<bool(std::vector<uint8_t>& texture)>;
+  // The walk of the texture jobs: for each file entry in archive order, `select` gives the
+  // change to make (empty: the entry is not wanted); the entry is read into memory, changed and
+  // saved (SaveEntry). A failed change ends the walk with the exception record whose message is
+  // name + " - failed to create repainted texture!". Never throws.
+  void RepaintTextures(const std::function<TTextureChange(const std::string& name)>& select);
+
+  std::string outPath_;
+  std::string errorText_;
+  std::string pkgFile_;
+  std::string clientPath_;
+  std::string libraryPath_;
+  ADDSFileList files_;
+  int32_t filesCount_ = 0;
+  LogSink onLog_;
+};
+
+}  // namespace pallograph

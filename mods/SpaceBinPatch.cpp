@@ -1,0 +1,114 @@
+#include "mods/SpaceBinPatch.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "mods/JobErrors.h"
+#include "mods/PackageReader.h"
+#include "mods/SpaceBinTextures.h"
+#include "platform/Exception.h"
+#include "platform/FileSystem.h"
+#include "platform/PathText.h"
+#include "platform/Stream.h"
+#include "texture/DDSTexture.h"
+
+namespace pallograph {
+
+void TSpaceBinPatch::AddFiles(const ARFiles& roots, const std::string& color) {
+  for (const RFiles& root : roots) {
+    const size_t count = root.Count > 0 ? std::min<size_t>(root.Count, root.Files.size()) : 0;
+    for (size_t i = 0; i < count; ++i) {
+      if (root.Files[i].find("_hd.dds") != std::string::npos) continue;
+      files_.push_back(RDDSFile{BackslashesToSlashes(root.Name + root.Files[i]), color, false});
+    }
+  }
+}
+
+std::string TSpaceBinPatch::TakeColor(const std::string& textureName) {
+  const auto found = std::find_if(files_.begin(), files_.end(), [&](const RDDSFile& file) {
+    return SameTextAscii(file.Name, textureName);
+  });
+  if (found == files_.end()) return {};
+  std::string color = std::move(found->Color);
+  files_.erase(found);
+  return color;
+}
+
+bool TSpaceBinPatch::PatchData(TBytesArray& data) {
+  bool changed = false;
+  WalkSpaceBinTextures(data, [&](const RSpaceBinTexture& texture) {
+    const std::string color = TakeColor(texture.Name);
+    if (color.empty()) return true;
+    // The repaint works on a copy: a repaint that fails half-way never reaches the file.
+    std::vector<uint8_t> repainted(data.begin() + texture.BlobOffset,
+                                   data.begin() + texture.BlobOffset + texture.BlobLength);
+    if (RepaintDDS(repainted, color + "FF") && !repainted.empty() &&
+        repainted.size() <= texture.BlobLength) {
+      std::memcpy(data.data() + texture.BlobOffset, repainted.data(), repainted.size());
+      changed = true;
+    }
+    return !files_.empty();
+  });
+  return changed;
+}
+
+void TSpaceBinPatch::Patch() {
+  if (files_.empty()) return;
+  try {
+    TPackageReader reader(libraryPath_, pkgFile_);
+    if (LogEnabled()) Log("Open \t" + pkgFile_);
+    const uint32_t count = reader.Count();
+    for (uint32_t index = 0; index < count; ++index) {
+      if (reader.IsFolder(index)) continue;
+      const std::string name = reader.Path(index);
+      if (LowerCaseAscii(name).find("space.bin") == std::string::npos) continue;
+      if (!IsSafeRelativePath(name)) {
+        LogUnsafeEntry(name);
+        continue;
+      }
+      PatchEntry(reader, index, name);
+      break;
+    }
+  } catch (const std::exception& error) {
+    errorText_ = ExceptionRecord(pkgFile_, error);
+  } catch (...) {
+    errorText_ = UnknownExceptionRecord(pkgFile_);
+  }
+}
+
+void TSpaceBinPatch::PatchEntry(TPackageReader& reader, uint32_t index, const std::string& name) {
+  const std::string target = outPath_ + name;
+  try {
+    if (ForceDirectories(ExtractFilePath(target))) {
+      if (LogEnabled()) Log("Read \t" + name);
+      TFileStream out(target, TFile::Mode::Create);
+      if (!out.IsOpen()) throw EInOutError("Cannot create " + target);
+      reader.Extract(index, out);
+      if (!out.Close()) throw EInOutError("Cannot write " + target);
+    }
+    if (!FileExists(target)) return;
+    TBytesArray data = FileToBytes(target);
+    if (data.empty() || !PatchData(data)) {
+      DeleteTarget(target);
+      return;
+    }
+    if (LogEnabled()) Log("Write \t" + target);
+    if (!BytesToFile(data, target)) throw EInOutError("Cannot write " + target);
+    ++filesCount_;
+  } catch (...) {
+    // A failed package contributes nothing: neither a partial nor an unpatched copy stays.
+    DeleteTarget(target);
+    errorText_ = WriteFailureRecord(pkgFile_, name);
+  }
+}
+
+void TSpaceBinPatch::DeleteTarget(const std::string& target) const {
+  DeleteFileAt(target);
+  std::string folder = ExtractFilePath(target);
+  while (folder.size() > outPath_.size() && StartsWith(folder, outPath_) &&
+         RemoveDirectoryAt(folder)) {
+    folder = ExtractFilePath(ExcludeTrailingBackslash(folder));
+  }
+}
+
+}  // namespace pallograph

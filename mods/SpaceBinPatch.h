@@ -1,0 +1,42 @@
+// TSpaceBinPatch (SpaceBin-mod): repaints, in one map package, the textures embedded in its
+// space.bin that the map configs list, in place, and writes the patched space.bin under the
+// output folder. The file keeps its length; a space.bin in which nothing changed is not left in
+// the output.
+#pragma once
+
+#include <string>
+
+#include "configs/CfgFile.h"
+#include "mods/BinaryOps.h"
+#include "mods/PkgScan.h"
+
+namespace pallograph {
+
+class TPackageReader;
+
+class TSpaceBinPatch final : public TPkgScan {
+ public:
+  using TPkgScan::TPkgScan;
+
+  // Appends root name + name ('\' turned into '/', case kept) for every listed name of every
+  // root, skipping names that contain "_hd.dds". Lists of several calls accumulate.
+  void AddFiles(const ARFiles& roots, const std::string& color);
+  // The colour of the first list entry whose name equals `textureName` ignoring ASCII case; the
+  // entry is removed from the list. "" when there is none.
+  std::string TakeColor(const std::string& textureName);
+  // The package walk: the first entry whose path contains "space.bin" is patched. Does nothing
+  // when the list is empty. Failures become the error record.
+  void Patch();
+  // Repaints the listed textures embedded in a whole space.bin in place (each name is used for
+  // one record); true when a texture was replaced. A repainted texture that would not fit in its
+  // record, or a repaint that fails, leaves the record as it was. Throws ERangeError on a
+  // malformed file (see WalkSpaceBinTextures).
+  bool PatchData(TBytesArray& data);
+
+ private:
+  void PatchEntry(TPackageReader& reader, uint32_t index, const std::string& name);
+  // Deletes a target that is not to be kept, with the folders that this leaves empty.
+  void DeleteTarget(const std::string& target) const;
+};
+
+}  // namespace pallograph
