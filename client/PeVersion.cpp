@@ -43,6 +43,7 @@ class TImageReader {
         count > static_cast<uint64_t>(size_) - offset) {
       return false;
     }
+    if (count == 0) return true;
     if (!stream_.Seek(static_cast<int64_t>(offset))) return false;
     return stream_.Read(out, count) == count;
   }
@@ -171,7 +172,7 @@ std::string ReadVersion(TImageReader& reader) {
 
   const auto dataRva = reader.U32(*resourceBase + *languageEntry);
   const auto dataSize = reader.U32(*resourceBase + *languageEntry + 4);
-  if (!dataRva || !dataSize || *dataSize > kVersionResourceLimit) return {};
+  if (!dataRva || !dataSize || *dataSize == 0 || *dataSize > kVersionResourceLimit) return {};
   const auto dataOffset = RvaToOffset(sections, *dataRva, *dataSize);
   if (!dataOffset) return {};
   std::vector<uint8_t> block(*dataSize);

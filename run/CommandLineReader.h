@@ -1,0 +1,105 @@
+// The option reader: turns the process command line into a table of declared options and their
+// values, and lists that table for the help text. It knows nothing of the program's options.
+//
+// Command-line text: long options "--name=value", "--name value" and (when allowed) "/name value";
+// "--enable-name" / "--disable-name" for switches; short switches "-abc"; values in double or
+// single quotes. Not shared between threads.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/Exception.h"
+
+namespace pallograph {
+
+enum class TPropertyKind : uint8_t {
+  okText = 0,
+  okPath = 1,
+  okInteger = 2,
+  okFloat = 3,
+  okSwitch = 4
+};
+
+// One declared option.
+struct TProperty {
+  std::string Name;  // lower-cased at declaration
+  std::string Description;
+  std::string TextValue;  // raw value text; starts as the declared default
+  bool Seen = false;      // occurred on the last parsed command line
+  TPropertyKind Kind = TPropertyKind::okText;
+  bool SwitchValue = false;
+  bool SwitchDefault = false;
+  char ShortChar = '\0';  // one-letter abbreviation of a switch; '\0' = none
+  int32_t IntValue = 0;
+  long double FloatValue = 0;
+};
+
+// Raised by OptionSwitch and LookupOption only; parse errors never raise to the caller.
+class ECommandLineParseException : public Exception {
+ public:
+  using Exception::Exception;
+  const char* ClassName() const noexcept override { return "ECommandLineParseException"; }
+};
+
+class TCommandLineReader {
+ public:
+  TCommandLineReader();
+
+  // Declarations append to Options (no duplicate check) and return the new entry; the reference
+  // stays valid until the next declaration.
+  TProperty& AddOption(const std::string& name, const std::string& description, TPropertyKind kind,
+                       const std::string& defaultText);
+  TProperty& AddSwitch(const std::string& name, const std::string& description, bool defaultValue,
+                       char shortChar);
+  TProperty& AddSwitch(const std::string& name, const std::string& description, bool defaultValue);
+  TProperty& AddPathOption(const std::string& name, const std::string& description,
+                           const std::string& defaultText);
+  TProperty& AddTextOption(const std::string& name, const std::string& description,
+                           const std::string& defaultText);
+
+  // The text ParseProcessCommandLine parses (program name first, as the system passes it; see
+  // platform/CommandLineText.h). Empty until set.
+  void SetProcessCommandLine(std::string text) { processCommandLine_ = std::move(text); }
+  const std::string& ProcessCommandLine() const { return processCommandLine_; }
+
+  // Drops the program name from the process command line (up to the closing quote when it
+  // starts with '"', else up to the first blank) and parses the rest. False for an empty text.
+  bool ParseProcessCommandLine();
+  // Parses the argument text into the declared options. True when the walk reached the end of
+  // the text (Parsed is then true); false after a parse error, which went to ReportParseError.
+  bool ParseArguments(const std::string& text);
+
+  // Value text of the named option (any kind); parses the process command line first when no
+  // parse succeeded yet. Raises ECommandLineParseException for an undeclared name.
+  std::string OptionText(const std::string& name);
+  // Value of the named switch; parses first like OptionText. Raises ECommandLineParseException
+  // for an undeclared name ("Property not found: ") or a non-switch ("No flag property: ").
+  bool OptionSwitch(const std::string& name);
+  // The first option with the lower-cased name; raises ECommandLineParseException otherwise.
+  TProperty& LookupOption(const std::string& name);
+  // One line per option in declaration order: prefix, "--" + name, " or -c" for a switch with a
+  // short char, "=" for a non-switch, "\t", description, "\r\n".
+  std::string OptionListing(const std::string& prefix) const;
+
+  bool Parsed = false;
+  std::vector<TProperty> Options;
+  std::vector<std::string> FreeArguments;  // words that are not option values
+  std::string ListingHeader = "The following command line options are valid: ";
+  std::string FailedOption;  // undeclared long option that stopped the last parse
+  // Receives every parse-error message (see ReportParseError).
+  std::function<void(const std::string&)> OnParseError;
+  bool ShowErrorsAutomatically = true;  // write parse errors to standard output by itself
+  bool AllowSlashOptions;               // "/name" starts a long option (platform default)
+
+ private:
+  // Builds the message for a parse that failed at `position` of `text`, hands it to
+  // OnParseError and, with ShowErrorsAutomatically, writes it as one line to standard output.
+  void ReportParseError(const std::string& text, size_t position);
+
+  std::string processCommandLine_;
+};
+
+}  // namespace pallograph
