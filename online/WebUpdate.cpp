@@ -1,0 +1,321 @@
+#include "online/WebUpdate.h"
+
+#include <chrono>
+#include <condition_variable>
+#include <cstdlib>
+#include <exception>
+#include <mutex>
+#include <utility>
+#include <vector>
+
+#include "online/HttpFetch.h"
+#include "platform/PathText.h"
+#include "platform/System.h"
+#include "platform/Utf8Text.h"
+
+#ifndef PALLOGRAPH_UPDATE_URL
+#define PALLOGRAPH_UPDATE_URL "https://pallograph.github.io/update/"
+#endif
+
+namespace pallograph {
+
+struct TWebUpdate::TState {
+  std::string CurrentBuild;
+  std::string BaseURL;
+  std::string VersionFile;
+  std::string InfoFileRu;
+  std::string InfoFileEn;
+  int16_t Language = 1;
+  std::string Caption;
+  bool ReportAll = true;
+  TWebUpdateServices Services;
+
+  std::mutex Mutex;
+  std::condition_variable Changed;
+  // A call the worker waits to have run on the console thread. Guarded by Mutex.
+  std::function<void()> Pending;
+  bool PendingDone = false;  // guarded by Mutex
+  bool Finished = false;     // guarded by Mutex: the worker has ended
+  // The console thread no longer serves the worker's calls. Guarded by Mutex.
+  bool Abandoned = false;
+  // 1 once a download was started or the console thread stopped waiting: no more messages.
+  int Tag = 0;                  // guarded by Mutex
+  bool DownloadOpened = false;  // guarded by Mutex
+};
+
+namespace {
+
+using TState = TWebUpdate::TState;
+
+struct RMessageTexts {
+  const char* NewVersion;
+  const char* FoundPrefix;
+  const char* WithTextEnd;
+  const char* WithTextTail;
+  const char* WithDownloadEnd;
+  const char* WithDownloadTail;
+  const char* NoUpdate;
+  const char* ServerNotReachable;
+};
+
+constexpr RMessageTexts kEnglish = {
+    "A new version of the program has been found. You can download it and see the list of "
+    "changes on the official website.",
+    "Found a new version of the program: ",
+    ".",
+    "You can download the new version and see the list of changes on the official website.",
+    ", start downloading?",
+    "You can also manually download the new version of the program and see the list of changes "
+    "on the official website.",
+    "You are already using the latest version of the program. Update is not required.",
+    "Server was not found or is not available, please try again later.\r\n\r\nNote: Probably "
+    "the version of the program is great outdated or the address of the update server has "
+    "changed. You can independently check for a new version on the program website.",
+};
+
+// UTF-8; converted to the program's 8-bit text when used.
+constexpr RMessageTexts kRussian = {
+    "Найдена новая версия программы. Скачать её и посмотреть список изменений можно на "
+    "официальном сайте.",
+    "Найдена новая версия программы: ",
+    ".",
+    "Скачать новую версию и посмотреть список изменений можно на официальном сайте.",
+    ", начать загрузку?",
+    "Также можно самостоятельно скачать новую версию программы и посмотреть список изменений "
+    "на официальном сайте.",
+    "Вы уже используете последнюю версию программы. Обновление не требуется.",
+    "Сервер не найден или недоступен, повторите попытку позже.\r\n\r\nПримечание: возможно, "
+    "версия программы сильно устарела или изменился адрес сервера обновлений. Наличие новой "
+    "версии можно проверить самостоятельно на сайте программы.",
+};
+
+constexpr const char* kParagraph = "\r\n\r\n";
+
+std::vector<std::string> SplitLines(const std::string& text) {
+  std::vector<std::string> lines;
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = text.find_first_of("\r\n", start);
+    if (end == std::string::npos) end = text.size();
+    lines.push_back(text.substr(start, end - start));
+    if (end < text.size() && text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n')
+      ++end;
+    start = end + 1;
+  }
+  return lines;
+}
+
+// The whole trimmed text as a decimal integer; 0 when it is not one.
+long long IntegerOrZero(const std::string& text) {
+  const std::string trimmed = Trim(text);
+  if (trimmed.empty()) return 0;
+  char* end = nullptr;
+  const long long value = std::strtoll(trimmed.c_str(), &end, 10);
+  return *end == '\0' ? value : 0;
+}
+
+RIStringResult FetchText(const std::string& url) {
+  RIRequest request;
+  InitRequestFull(request, url, kHttpUserAgent, kHttpAcceptLanguage, kHttpAccept,
+                  kHttpConnectTimeoutMs, kHttpAttempts, kHttpKeepAlive, kUpdateReceiveTimeoutMs);
+  RIStringResult result;
+  HttpGetText(request, result);
+  return result;
+}
+
+// Worker side: has `call` run on the console thread and waits for it. Returns at once, without
+// running it, once the console thread no longer shows messages.
+void Synchronize(TState& state, std::function<void()> call) {
+  std::unique_lock<std::mutex> lock(state.Mutex);
+  if (state.Tag != 0 || state.Abandoned) return;
+  state.Pending = std::move(call);
+  state.PendingDone = false;
+  state.Changed.notify_all();
+  state.Changed.wait(lock, [&state] { return state.PendingDone || state.Abandoned; });
+}
+
+// Worker side: shows a message on the console thread; false unless the user answered OK/Yes.
+bool Show(TState& state, const std::string& text, MessageIcon icon,
+          const std::string& downloadUrl = "") {
+  bool answer = false;
+  Synchronize(state, [&state, &answer, &text, icon, &downloadUrl] {
+    answer = state.Services.ShowMessage(state.Caption, text, icon);
+    if (answer && icon == MessageIcon::Question) {
+      state.Services.OpenUrl(downloadUrl);
+      const std::lock_guard<std::mutex> lock(state.Mutex);
+      state.Tag = 1;
+      state.DownloadOpened = true;
+    }
+  });
+  return answer;
+}
+
+void CheckForUpdate(TState& state) {
+  const RIStringResult version = FetchText(state.BaseURL + state.VersionFile);
+  if (version.Error || version.Empty) {
+    if (state.ReportAll) {
+      Show(state, UpdateMessageText(TUpdateMessage::ServerNotReachable, state.Language, "", ""),
+           MessageIcon::Information);
+    }
+    return;
+  }
+  const std::vector<std::string> lines = SplitLines(version.Text);
+  const long long newest = lines.empty() ? 0 : IntegerOrZero(lines[0]);
+  if (IntegerOrZero(state.CurrentBuild) >= newest) {
+    if (state.ReportAll) {
+      Show(state, UpdateMessageText(TUpdateMessage::NoUpdate, state.Language, "", ""),
+           MessageIcon::Information);
+    }
+    return;
+  }
+  const std::string versionText = lines.size() > 1 ? lines[1] : std::string();
+  std::string downloadUrl;
+  if (lines.size() > 2 && !Trim(lines[2]).empty()) downloadUrl = state.BaseURL + Trim(lines[2]);
+  const std::string& notesFile = state.Language == 0 ? state.InfoFileRu : state.InfoFileEn;
+  const RIStringResult notes = FetchText(state.BaseURL + notesFile);
+  const std::string notesText = notes.Error || notes.Empty ? std::string() : notes.Text;
+
+  if (versionText.empty()) {
+    Show(state, UpdateMessageText(TUpdateMessage::NewVersion, state.Language, "", ""),
+         MessageIcon::Information);
+  } else if (downloadUrl.empty()) {
+    Show(state,
+         UpdateMessageText(TUpdateMessage::NewVersionWithText, state.Language, versionText,
+                           notesText),
+         MessageIcon::Information);
+  } else {
+    Show(state,
+         UpdateMessageText(TUpdateMessage::NewVersionWithDownload, state.Language, versionText,
+                           notesText),
+         MessageIcon::Question, downloadUrl);
+  }
+}
+
+}  // namespace
+
+std::string UpdateServerUrl() {
+  std::string url = GetEnvironmentText("PALLOGRAPH_UPDATE_URL");
+  if (url.empty()) url = PALLOGRAPH_UPDATE_URL;
+  if (!url.empty() && url.back() != '/') url += '/';
+  return url;
+}
+
+std::string UpdateMessageText(TUpdateMessage message, int16_t language,
+                              const std::string& versionText, const std::string& notes) {
+  const RMessageTexts& t = language == 0 ? kRussian : kEnglish;
+  // The fixed texts are UTF-8 in the source; the version text and the notes are already the
+  // program's 8-bit text.
+  const auto fixed = [language](const char* text) {
+    return language == 0 ? Utf8ToSystemText(text) : std::string(text);
+  };
+  const std::string notesPart = notes.empty() ? std::string() : notes + kParagraph;
+  switch (message) {
+    case TUpdateMessage::NewVersion:
+      return fixed(t.NewVersion);
+    case TUpdateMessage::NewVersionWithText:
+      return fixed(t.FoundPrefix) + versionText + fixed(t.WithTextEnd) + kParagraph + notesPart +
+             fixed(t.WithTextTail);
+    case TUpdateMessage::NewVersionWithDownload:
+      return fixed(t.FoundPrefix) + versionText + fixed(t.WithDownloadEnd) + kParagraph +
+             notesPart + fixed(t.WithDownloadTail);
+    case TUpdateMessage::NoUpdate:
+      return fixed(t.NoUpdate);
+    case TUpdateMessage::ServerNotReachable:
+      return fixed(t.ServerNotReachable);
+  }
+  return {};
+}
+
+TWebUpdateServices DefaultWebUpdateServices() {
+  TWebUpdateServices services;
+  services.ShowMessage = [](const std::string& caption, const std::string& text, MessageIcon icon) {
+    return ShowMessage(caption, text, icon);
+  };
+  services.OpenUrl = [](const std::string& url) { return OpenUrl(url); };
+  return services;
+}
+
+TWebUpdate::TWebUpdate(const std::string& currentBuild, bool waitForResult, bool reportAll,
+                       const std::string& caption, int16_t language, const std::string& infoFileEn,
+                       const std::string& infoFileRu, const std::string& versionFile,
+                       const std::string& baseUrl, TWebUpdateServices services)
+    : state_(std::make_shared<TState>()) {
+  TState& s = *state_;
+  s.CurrentBuild = currentBuild;
+  s.BaseURL = baseUrl;
+  s.VersionFile = versionFile;
+  s.InfoFileRu = infoFileRu;
+  s.InfoFileEn = infoFileEn;
+  s.Language = language;
+  s.Caption = caption.empty() ? std::string("Pallograph") : caption;
+  s.ReportAll = reportAll;
+  s.Services = std::move(services);
+  worker_ = std::thread([state = state_] {
+    try {
+      CheckForUpdate(*state);
+    } catch (...) {
+      // The check reports through its messages only; a failure here ends it silently.
+    }
+    const std::lock_guard<std::mutex> lock(state->Mutex);
+    state->Finished = true;
+    state->Changed.notify_all();
+  });
+  if (!waitForResult) return;
+
+  bool finished = false;
+  for (unsigned waited = 0; waited < kUpdateWaitMs && !finished; waited += kUpdateWaitStepMs) {
+    {
+      std::unique_lock<std::mutex> lock(s.Mutex);
+      s.Changed.wait_for(lock, std::chrono::milliseconds(kUpdateWaitStepMs),
+                         [&s] { return s.Finished || s.Pending != nullptr; });
+    }
+    finished = ProcessMessages();
+  }
+  if (finished) {
+    worker_.join();
+  } else {
+    // Too late: whatever the worker finds is no longer shown.
+    Abandon();
+  }
+}
+
+void TWebUpdate::Abandon() {
+  const std::lock_guard<std::mutex> lock(state_->Mutex);
+  if (state_->Finished) return;
+  state_->Tag = 1;
+  state_->Abandoned = true;
+  state_->Pending = nullptr;
+  state_->Changed.notify_all();
+}
+
+TWebUpdate::~TWebUpdate() {
+  Abandon();
+  if (worker_.joinable()) worker_.detach();
+}
+
+bool TWebUpdate::ProcessMessages() {
+  TState& s = *state_;
+  std::function<void()> call;
+  {
+    const std::lock_guard<std::mutex> lock(s.Mutex);
+    if (s.Pending == nullptr || s.Abandoned) return s.Finished;
+    call = std::move(s.Pending);
+    s.Pending = nullptr;
+  }
+  try {
+    call();
+  } catch (...) {
+    // A message that cannot be shown counts as answered No.
+  }
+  const std::lock_guard<std::mutex> lock(s.Mutex);
+  s.PendingDone = true;
+  s.Changed.notify_all();
+  return s.Finished;
+}
+
+bool TWebUpdate::DownloadStarted() const {
+  const std::lock_guard<std::mutex> lock(state_->Mutex);
+  return state_->Finished && state_->DownloadOpened;
+}
+
+}  // namespace pallograph

@@ -1,0 +1,84 @@
+// The program's update check: a worker thread fetches the version file from the update server,
+// compares the newest build with the program's own and tells the user, offering the download
+// when the version file names one. The worker's messages are shown on the console thread.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <thread>
+
+#include "platform/Console.h"
+
+namespace pallograph {
+
+// How long the console thread waits for the worker: steps of 10 ms, 10,000 ms in all (time
+// spent showing a message does not count).
+inline constexpr unsigned kUpdateWaitStepMs = 10;
+inline constexpr unsigned kUpdateWaitMs = 10000;
+// The stall limit of the update fetches: longer than the whole wait, so that a server that
+// hangs ends in silence rather than in a "not reachable" message the user no longer waits for.
+inline constexpr int32_t kUpdateReceiveTimeoutMs = 12000;
+
+// The update server's folder, ending in "/": the environment variable PALLOGRAPH_UPDATE_URL
+// when set and not empty, else the build setting of that name.
+std::string UpdateServerUrl();
+
+enum class TUpdateMessage {
+  NewVersion,              // no version text
+  NewVersionWithText,      // version text, no download
+  NewVersionWithDownload,  // version text and a download: a Yes/No question
+  NoUpdate,
+  ServerNotReachable,
+};
+
+// The message text: English for any language but 0, Russian for 0. `notes` is the change notes
+// text ("" for none).
+std::string UpdateMessageText(TUpdateMessage message, int16_t language,
+                              const std::string& versionText, const std::string& notes);
+
+// What the check does to the desktop; tests replace them.
+struct TWebUpdateServices {
+  // Shows a message (Yes/No for Question) on the console thread; true for OK/Yes.
+  std::function<bool(const std::string& caption, const std::string& text, MessageIcon icon)>
+      ShowMessage;
+  // Opens the download address with the desktop's "open" action.
+  std::function<bool(const std::string& url)> OpenUrl;
+};
+// ShowMessage and OpenUrl of the platform layer.
+TWebUpdateServices DefaultWebUpdateServices();
+
+class TWebUpdate {
+ public:
+  // Starts the worker. With `waitForResult` the constructor waits for it (kUpdateWaitMs) and
+  // shows its messages meanwhile; if the wait runs out, no message of that worker is ever shown.
+  // Without it the owner shows the messages by calling ProcessMessages. `caption` "" gives
+  // "Pallograph". Call on the console thread.
+  TWebUpdate(const std::string& currentBuild, bool waitForResult, bool reportAll,
+             const std::string& caption, int16_t language, const std::string& infoFileEn,
+             const std::string& infoFileRu, const std::string& versionFile,
+             const std::string& baseUrl, TWebUpdateServices services = DefaultWebUpdateServices());
+  // The worker is not waited for; it shows nothing more and ends on its own.
+  ~TWebUpdate();
+  TWebUpdate(const TWebUpdate&) = delete;
+  TWebUpdate& operator=(const TWebUpdate&) = delete;
+
+  // Shows a message the worker is waiting to show, if any. Returns true once the worker has
+  // ended. Console thread only.
+  bool ProcessMessages();
+  // The worker has ended and the user started the download: the program is to end.
+  bool DownloadStarted() const;
+
+  // What is shared with the worker; defined with the worker's code.
+  struct TState;
+
+ private:
+  // Stops showing the worker's messages and releases a worker waiting for one.
+  void Abandon();
+
+  std::shared_ptr<TState> state_;
+  std::thread worker_;
+};
+
+}  // namespace pallograph

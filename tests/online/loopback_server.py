@@ -1,0 +1,95 @@
+#!/usr/bin/env python3
+"""A loopback server for the update check, config refresh and statistics tests.
+
+Usage: loopback_server.py --port-file FILE [--root DIR] [--delay SECONDS]
+                          [--collect ok|drop|fail] [--hits FILE] [--lifetime SECONDS]
+
+Listens on 127.0.0.1 on a free port and writes the port number to FILE. GET /quit stops it; it
+stops by itself after --lifetime seconds (default 120).
+
+  GET /<name>     the file <name> from --root after --delay seconds, or 404
+  POST /collect   recorded as one line in --hits: path, body, User-Agent, Content-Type and
+                  Accept-Charset separated by tabs; answered 200 ("ok"), not at all ("drop": the
+                  connection is closed), or 500 ("fail")
+"""
+import argparse
+import http.server
+import os
+import socketserver
+import threading
+import time
+
+lock = threading.Lock()
+
+
+class Handler(http.server.BaseHTTPRequestHandler):
+    protocol_version = "HTTP/1.1"
+    options = None
+
+    def log_message(self, fmt, *args):
+        pass
+
+    def reply(self, status, body):
+        self.send_response(status)
+        self.send_header("Content-Type", "text/plain")
+        self.send_header("Content-Length", str(len(body)))
+        self.end_headers()
+        self.wfile.write(body)
+
+    def do_GET(self):
+        path = self.path.split("?", 1)[0]
+        if path == "/quit":
+            self.reply(200, b"bye")
+            threading.Thread(target=self.server.shutdown, daemon=True).start()
+            return
+        if self.options.delay:
+            time.sleep(self.options.delay)
+        name = os.path.basename(path)
+        full = os.path.join(self.options.root or "", name)
+        if name and self.options.root and os.path.isfile(full):
+            with open(full, "rb") as f:
+                self.reply(200, f.read())
+        else:
+            self.reply(404, b"Not found")
+
+    def do_POST(self):
+        length = int(self.headers.get("Content-Length", "0"))
+        body = self.rfile.read(length).decode("latin-1")
+        fields = [self.path, body, self.headers.get("User-Agent", ""),
+                  self.headers.get("Content-Type", ""), self.headers.get("Accept-Charset", "")]
+        if self.options.hits:
+            with lock, open(self.options.hits, "a") as f:
+                f.write("\t".join(fields) + "\n")
+        if self.options.collect == "drop":
+            self.close_connection = True
+        elif self.options.collect == "fail":
+            self.reply(500, b"failed")
+        else:
+            self.reply(200, b"ok")
+
+
+class Server(socketserver.ThreadingMixIn, http.server.HTTPServer):
+    daemon_threads = True
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--port-file", required=True)
+    parser.add_argument("--root")
+    parser.add_argument("--delay", type=float, default=0)
+    parser.add_argument("--collect", default="ok", choices=["ok", "drop", "fail"])
+    parser.add_argument("--hits")
+    parser.add_argument("--lifetime", type=float, default=120)
+    Handler.options = parser.parse_args()
+    server = Server(("127.0.0.1", 0), Handler)
+    port_file = Handler.options.port_file
+    with open(port_file + ".tmp", "w") as f:
+        f.write(str(server.server_address[1]))
+    os.replace(port_file + ".tmp", port_file)
+    threading.Timer(Handler.options.lifetime, server.shutdown).start()
+    server.serve_forever()
+    os._exit(0)
+
+
+if __name__ == "__main__":
+    main()
