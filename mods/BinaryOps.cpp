@@ -164,9 +164,17 @@ bool ReplaceKeyValue(TBytesArray& data, const TStrArray& keys, const std::string
   const size_t end = n - longest - 1;
   const bool includeTest = !includeNames.empty() || !includePaths.empty();
   const bool excludeTest = !excludeNames.empty() || !excludePaths.empty();
+  // Most positions hold no key's first byte: rule them out with one table look-up.
+  bool firstBytes[256] = {};
+  for (const std::string& key : keys)
+    if (!key.empty()) firstBytes[static_cast<uint8_t>(key[0])] = true;
   bool result = false;
   size_t j = 0;
   while (j < end) {
+    if (!firstBytes[data[j]]) {
+      ++j;
+      continue;
+    }
     const std::string* key = nullptr;
     for (const std::string& candidate : keys) {
       if (KeyAt(data, j, candidate)) {
