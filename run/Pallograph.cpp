@@ -1,12 +1,67 @@
 #include "run/Pallograph.h"
 
 #include <cstdio>
+#include <exception>
+#include <string>
+
+#include "platform/Clock.h"
+#include "platform/CommandLineText.h"
+#include "run/CommandLineReader.h"
+#include "run/Console.h"
+#include "run/ExitCodes.h"
+#include "run/OnlineSteps.h"
+#include "run/OptionTable.h"
+#include "run/ProgramInfo.h"
+#include "run/RunSettings.h"
+#include "run/RunWithOptions.h"
 
 namespace pallograph {
 
-int RunPallograph(int, char**) {
-  std::puts("Pallograph 2 for WorldOfTanks");
+namespace {
+
+std::string FormatRunStamp() {
+  const TLocalTime t = LocalTimeNow();
+  char text[32];
+  std::snprintf(text, sizeof(text), "%02d%02d%02d.%02d%02d%02d", t.Year % 100, t.Month, t.Day,
+                t.Hour, t.Minute, t.Second);
+  return text;
+}
+
+int InteractiveHelp(TRun& run, TCommandLineReader& reader) {
+  run.Console.Line("  > List of available command line arguments");
+  run.Console.Line(reader.OptionListing("    "));
+  run.Console.Line(
+      std::string("    All details about the program and command line arguments can be found in "
+                  "the official topic ") +
+      kDiscussionPage + ".");
+  run.Console.Line();
+  RunHelpPrompts(run);
+  run.Console.Write("    Press enter to exit...");
+  run.Console.ReadLine();
   return 0;
+}
+
+}  // namespace
+
+int RunPallograph(int argc, char** argv) {
+  TRun run;
+  run.Console.Line("Pallograph 2 for WorldOfTanks");
+  run.Console.Line(std::string("Ver.") + kProgramVersion + " Build " + kProgramBuild + " " +
+                   kProgramDate + " (portable edition)");
+  run.Console.Line();
+  run.Settings.RunStamp = FormatRunStamp();
+
+  TCommandLineReader reader;
+  reader.ShowErrorsAutomatically = false;
+  reader.SetProcessCommandLine(ProcessCommandLineText(argc, argv));
+  DeclareOptions(reader);
+  run.Reader = &reader;
+  try {
+    if (argc > 1 && reader.ParseProcessCommandLine()) return RunWithOptions(run);
+    return InteractiveHelp(run, reader);
+  } catch (const THaltRun& halt) {
+    return halt.Code;
+  }
 }
 
 }  // namespace pallograph

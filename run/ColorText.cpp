@@ -1,0 +1,16 @@
+#include "run/ColorText.h"
+
+#include <cctype>
+
+namespace pallograph {
+
+std::string NormalizeColor(const std::string& text) {
+  std::string result = "#";
+  for (const char c : text) {
+    if (result.size() > 6) break;
+    if (std::isxdigit(static_cast<unsigned char>(c))) result += c;
+  }
+  return result.size() < 7 ? "#FFFFFF" : result;
+}
+
+}  // namespace pallograph

@@ -1,0 +1,12 @@
+// Colour option values.
+#pragma once
+
+#include <string>
+
+namespace pallograph {
+
+// "#" followed by the first six hexadecimal digits found in the text (case kept, every other
+// character skipped); "#FFFFFF" when fewer than six are found.
+std::string NormalizeColor(const std::string& text);
+
+}  // namespace pallograph

@@ -1,0 +1,32 @@
+// The console of the run: every line the program prints goes through here, so that silent mode
+// can switch everything off in one place. Main thread only.
+#pragma once
+
+#include <string>
+
+namespace pallograph {
+
+class TConsole {
+ public:
+  // Silent mode: nothing is printed, nothing is read.
+  void SetSilent(bool silent) { silent_ = silent; }
+  bool Silent() const { return silent_; }
+
+  // The text and a line break; with no text, an empty line.
+  void Line(const std::string& text = "");
+  // The text without a line break, flushed.
+  void Write(const std::string& text);
+  // One line from standard input without its line break; "" at once in silent mode or at the
+  // end of the input.
+  std::string ReadLine();
+
+ private:
+  bool silent_ = false;
+};
+
+// Pads `text` with blanks up to `width` characters (nothing when it is longer).
+std::string PadRight(const std::string& text, size_t width);
+// "OK", "OK (1 file)" or "OK (n files)" for a count of written files.
+std::string FilesCountText(int count);
+
+}  // namespace pallograph

@@ -1,0 +1,41 @@
+#include "run/OldWotmods.h"
+
+#include "platform/FileSystem.h"
+#include "platform/PathText.h"
+
+namespace pallograph {
+
+namespace {
+
+int ScanFolder(const std::string& folder, const LogSink& log) {
+  int deleted = 0;
+  for (const TDirEntry& entry : ListDirectory(folder)) {
+    if (entry.IsDirectory) {
+      const std::string sub = folder + entry.Name + kPathDelim;
+      deleted += ScanFolder(sub, log);
+      if (FolderIsEmpty(sub) && ListDirectory(sub).empty()) RemoveDirectoryAt(sub);
+      continue;
+    }
+    const std::string lower = LowerCaseAscii(entry.Name);
+    if (LowerCaseAscii(ExtractFileExt(entry.Name)) != ".wotmod" ||
+        lower.find("mod.pallograph.") == std::string::npos) {
+      continue;
+    }
+    if (DeleteFileAt(folder + entry.Name)) {
+      ++deleted;
+      if (log) log("Deleted " + folder + entry.Name);
+    } else if (log) {
+      log("Not deleted " + folder + entry.Name);
+    }
+  }
+  return deleted;
+}
+
+}  // namespace
+
+int DeleteOldWotmods(const std::string& folder, const LogSink& log) {
+  if (log) log("Search old wotmods...");
+  return ScanFolder(IncludeTrailingBackslash(folder), log);
+}
+
+}  // namespace pallograph

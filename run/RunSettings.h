@@ -1,0 +1,66 @@
+// The values a run with options prepares before its first stage and every stage reads. Owned by
+// the run, main thread only.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "client/WOTInfo.h"
+#include "run/Console.h"
+#include "run/ExitCodes.h"
+#include "run/RunLog.h"
+
+namespace pallograph {
+
+class TCommandLineReader;
+class TGoogleAnalytics;
+
+struct TRunSettings {
+  std::string RunStamp;  // local start time, "yymmdd.hhnnss"
+  bool TestMode = false;
+  bool SilentMode = false;
+  bool AutoClose = false;  // cleared again by any failure
+  bool WithoutWotmod = false;
+  bool AllInOne = false;
+  bool Subfolder = false;
+  std::string ConfigsFolder;  // trailing '\'
+  std::string OutputFolder;   // trailing '\'
+  bool DPTOn = false, CCTOn = false, MEMOn = false, CTMOn = false, SpaceBinOn = false,
+       CAMOOn = false;
+  std::string DPTColor, InsideColor, CCTColor, MEMColor, CTMColor, SpaceBinTankColor,
+      SpaceBinTrainColor;
+  bool RemoveShadowsOn = false;
+  bool WithoutHD = false;
+  int32_t CamoPercent = 0;
+  int32_t WorkerLimit = 1;
+  std::string ArchiveLibraryFile;  // empty when no library could be found
+  bool ArchiveLibraryExtracted = false;
+  std::string RunTempFolder;  // system temporary folder + this run's GUID + '\'
+  std::string TempResFolder;  // RunTempFolder + "res\"
+};
+
+// Everything one run owns.
+struct TRun {
+  TConsole Console;
+  TCommandLineReader* Reader = nullptr;
+  std::unique_ptr<TLog> Log;
+  TRunSettings Settings;
+  RWOTInfo Client;
+  TExitCode ExitCode;
+  // The statistics client; none with "no-send-statistic". Lives until the run ends.
+  std::shared_ptr<TGoogleAnalytics> Stats;
+
+  // Writes a line to the run log when there is one.
+  void LogLine(const std::string& text) {
+    if (Log) Log->WriteLine(text);
+  }
+  LogSink Sink() { return MakeLogSink(Log.get()); }
+  // Records a failure: the first code wins; the console waits for enter at the end.
+  void Fail(int code) {
+    ExitCode.Fail(code);
+    Settings.AutoClose = false;
+  }
+};
+
+}  // namespace pallograph

@@ -1,0 +1,363 @@
+#include "run/Stages.h"
+
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "archive/Wotmod.h"
+#include "configs/CfgFile.h"
+#include "mods/CamoRepaint.h"
+#include "mods/DDSRepaint.h"
+#include "mods/SpaceBinPatch.h"
+#include "mods/VisualCrashTanks.h"
+#include "mods/VisualCrashTracks.h"
+#include "mods/VisualScan.h"
+#include "platform/Console.h"
+#include "platform/FileSystem.h"
+#include "platform/MainThreadQueue.h"
+#include "platform/PathText.h"
+#include "platform/System.h"
+#include "run/CommandLineReader.h"
+#include "run/ProgramInfo.h"
+#include "run/RunSettings.h"
+#include "run/StageTable.h"
+#include "texture/DDSTexture.h"
+
+namespace pallograph {
+
+namespace {
+
+constexpr const char* kResultIndent = "          ";  // per-item result lines
+
+std::string ModVersion(const TRun& run) {
+  return std::string(kProgramVersion) + "." + kProgramBuild + "." + run.Settings.RunStamp;
+}
+
+bool StageOn(const TRun& run, TStageKind kind) {
+  const TRunSettings& s = run.Settings;
+  switch (kind) {
+    case TStageKind::CrashTanks:
+      return s.DPTOn;
+    case TStageKind::CrashTracks:
+      return s.CCTOn;
+    case TStageKind::MapTanks:
+      return s.MEMOn;
+    case TStageKind::MapTrains:
+      return s.CTMOn;
+    case TStageKind::SpaceBin:
+      return s.SpaceBinOn;
+    case TStageKind::Camouflage:
+      return s.CAMOOn;
+  }
+  return false;
+}
+
+// Where a stage writes: loose files go straight to the output folder; everything else is
+// gathered in the run's temporary "res\" folder.
+std::string StageFolder(const TRun& run) {
+  return run.Settings.WithoutWotmod ? run.Settings.OutputFolder : run.Settings.TempResFolder;
+}
+
+// One job's result on its console line, shared by the thread and the synchronous jobs.
+void ReportJobResult(TRun& run, const TStageRow& row, const std::string& error_text,
+                     int32_t files_count) {
+  if (!error_text.empty()) {
+    run.Fail(row.JobErrorCode);
+    if (!run.Settings.SilentMode) {
+      ShowMessage(kProgramName,
+                  "An error occurred while working with one of the files!\r\n\r\n" + error_text,
+                  MessageIcon::Error);
+    }
+    run.Console.Line("Failed!");
+  } else {
+    run.Console.Line(FilesCountText(files_count));
+  }
+}
+
+// Parses the stage's config; false (with the stage's code and message) when it is unusable.
+bool ReadStageConfig(TRun& run, const TStageRow& row, RCfgFile& config) {
+  config = ParseCfgFile(run.Settings.ConfigsFolder + row.ConfigFile);
+  char line[1024];
+  std::snprintf(line, sizeof(line), "Parse Config File (Version: %d, CfgFile.Roots: %d, File: %s)",
+                config.Version, static_cast<int>(config.Roots.size()), config.FileName.c_str());
+  run.LogLine(line);
+  if (config.Version > 0 && !config.Roots.empty()) return true;
+  run.Fail(row.NoConfigCode);
+  run.Console.Line("    Not found cfg-file!");
+  run.Console.Line();
+  return false;
+}
+
+// Writes meta.xml into the package root and packs the root into the output folder (or its
+// sub-folder); the package's file name on success.
+bool PackPackageRoot(TRun& run, const std::string& package_root, int meta_kind,
+                     const char* name_option, const char* meta_option, bool split_and_log,
+                     std::string& file_name) {
+  TCommandLineReader& reader = *run.Reader;
+  const std::string version = ModVersion(run);
+  run.LogLine("Creating Meta.xml...");
+  if (!WriteMetaFile(package_root + "meta.xml",
+                     MakeMetaText(meta_kind, version, reader.OptionText(meta_option)))) {
+    return false;
+  }
+  run.LogLine("Meta.xml created");
+  const std::string relative =
+      WotmodFileName(meta_kind, reader.OptionText(name_option), version, run.Settings.Subfolder,
+                     reader.OptionText("subfolder-wotmod-name"));
+  file_name = ExtractFileName(relative);
+  const std::string path = run.Settings.OutputFolder + relative;
+  run.LogLine("Packing wotmod-file: " + path);
+  const bool split = split_and_log && reader.OptionSwitch("split-2gb-parts");
+  return PackWotmod(run.Settings.ArchiveLibraryFile, path, package_root, split,
+                    split_and_log ? run.Sink() : LogSink());
+}
+
+void ReportPacked(TRun& run, const std::string& file_name) {
+  run.Console.Line("OK");
+  run.Console.Line("    Created files:");
+  run.Console.Line(kResultIndent + file_name);
+  run.LogLine("Packaging is complete");
+}
+
+// The packing tail every stage shares.
+void PackStage(TRun& run, const TStageRow& row, const std::string& stage_folder) {
+  run.Console.Write("    Files packing... ");
+  if (FolderIsEmpty(stage_folder)) {
+    run.Fail(row.EmptyCode);
+    run.Console.Line(row.EmptyMessage);
+    return;
+  }
+  std::string file_name;
+  if (PackPackageRoot(run, run.Settings.RunTempFolder, row.MetaKind, row.NameOption, row.MetaOption,
+                      row.SplitAndLog, file_name)) {
+    ReportPacked(run, file_name);
+  } else {
+    run.Fail(row.PackFailedCode);
+    run.Console.Line("Failed to create wotmod-file!");
+  }
+}
+
+// Removes the run's own temporary folder; never anything else.
+void DeleteRunTempFolder(TRun& run) {
+  const std::string& folder = run.Settings.RunTempFolder;
+  if (!folder.empty() && StartsWith(folder, TempFolder())) DeleteFolderTree(folder);
+}
+
+void FinishStage(TRun& run, const TStageRow& row, const std::string& stage_folder) {
+  if (!run.Settings.WithoutWotmod && !run.Settings.AllInOne) {
+    PackStage(run, row, stage_folder);
+    run.Console.Write("    Delete temporary files... ");
+    DeleteRunTempFolder(run);
+    run.Console.Line("OK");
+  }
+  run.Console.Line();
+}
+
+// --- crash stages: one worker thread per package -------------------------------------------
+
+struct TCrashWorker {
+  std::unique_ptr<ThVisualScan> Job;
+  std::string PackageName;
+};
+
+void RunCrashWorkers(TRun& run, const TStageRow& row, std::vector<TCrashWorker>& pending,
+                     TMainThreadQueue& queue) {
+  std::vector<TCrashWorker> running;
+  const auto start_more = [&] {
+    while (!pending.empty() && static_cast<int32_t>(running.size()) < run.Settings.WorkerLimit) {
+      running.push_back(std::move(pending.back()));
+      pending.pop_back();
+      running.back().Job->Start();
+    }
+  };
+  start_more();
+  while (!pending.empty() || !running.empty()) {
+    for (size_t i = running.size(); i-- > 0;) {
+      if (running[i].Job->WaitFor(10)) {
+        run.Console.Write(kResultIndent + PadRight(running[i].PackageName, 35));
+        ReportJobResult(run, row, running[i].Job->ErrorText(), running[i].Job->FilesCount());
+        running.erase(running.begin() + static_cast<std::ptrdiff_t>(i));
+      }
+      queue.CheckSynchronize();
+    }
+    start_more();
+  }
+}
+
+void RunCrashStage(TRun& run, const TStageRow& row) {
+  TRunSettings& s = run.Settings;
+  run.Console.Line(row.Heading);
+  run.LogLine(row.LogStart);
+  RCfgFile config;
+  if (!ReadStageConfig(run, row, config)) return;
+  run.Console.Line("    Processing:");
+  const std::string stage_folder = StageFolder(run);
+
+  TMainThreadQueue queue;
+  std::vector<TCrashWorker> pending;
+  const bool tanks = row.Kind == TStageKind::CrashTanks;
+  for (size_t r = config.Roots.size(); r-- > 0;) {
+    const RFiles& root = config.Roots[r];
+    if (!FileExists(run.Client.Path + root.Name)) continue;
+    TCrashWorker worker;
+    worker.PackageName = ExtractFileName(root.Name);
+    if (tanks) {
+      auto job = std::make_unique<ThVisualCrashTanks>(root, run.Sink(), stage_folder,
+                                                      run.Client.Path, s.ArchiveLibraryFile, queue);
+      job->RemoveShadows = s.RemoveShadowsOn;
+      worker.Job = std::move(job);
+    } else {
+      worker.Job = std::make_unique<ThVisualCrashTracks>(
+          root, run.Sink(), stage_folder, run.Client.Path, s.ArchiveLibraryFile, queue);
+    }
+    pending.push_back(std::move(worker));
+    char line[1024];
+    std::snprintf(line, sizeof(line), "Create %s (No: %d, RootName: %s)",
+                  tanks ? "ThVisualCrashTanks" : "ThVisualCrashTracks",
+                  static_cast<int>(pending.size()), root.Name.c_str());
+    run.LogLine(line);
+    if (s.TestMode) break;
+  }
+  if (!pending.empty()) {
+    run.LogLine("Created threads: " + std::to_string(pending.size()));
+    RunCrashWorkers(run, row, pending, queue);
+  }
+
+  if (!FolderIsEmpty(stage_folder)) {
+    run.LogLine("Creating DDS...");
+    ForceDirectories(stage_folder + "vehicles\\");
+    if (tanks) {
+      CreateColorDDS4x4(stage_folder + "vehicles\\tank_crash.dds", s.DPTColor, false);
+      CreateColorDDS4x4(stage_folder + "vehicles\\inside_crash.dds", s.InsideColor, false);
+    } else {
+      CreateColorDDS4x4(stage_folder + "vehicles\\track_crash.dds", s.CCTColor, false);
+    }
+    run.LogLine("DDS created");
+  }
+  FinishStage(run, row, stage_folder);
+}
+
+// --- map, space.bin and camouflage stages: one job at a time on the main thread -------------
+
+// Prints the package's line head, runs the job, prints its result. True when the walk goes on.
+template <typename Job, typename Calls>
+bool RunPackageJob(TRun& run, const TStageRow& row, const std::string& package,
+                   const std::string& stage_folder, Calls calls) {
+  run.Console.Write(kResultIndent + PadRight(ExtractFileName(package), 40));
+  Job job(package, run.Sink(), stage_folder, run.Client.Path, run.Settings.ArchiveLibraryFile);
+  calls(job);
+  ReportJobResult(run, row, job.ErrorText(), job.FilesCount());
+  return !(run.Settings.TestMode && job.FilesCount() > 0);
+}
+
+void RunMapStage(TRun& run, const TStageRow& row) {
+  TRunSettings& s = run.Settings;
+  const bool include_hd = !s.WithoutHD;
+  run.Console.Line(row.Heading);
+  RCfgFile config;
+  if (row.Kind == TStageKind::SpaceBin) {
+    run.Console.Line("    Processing... ");
+    run.LogLine(row.LogStart);
+  } else {
+    run.LogLine(row.LogStart);
+    if (!ReadStageConfig(run, row, config)) return;
+    run.Console.Line("    Processing... ");
+  }
+  const std::string stage_folder = StageFolder(run);
+
+  switch (row.Kind) {
+    case TStageKind::MapTanks:
+    case TStageKind::MapTrains: {
+      const std::string& color = row.Kind == TStageKind::MapTanks ? s.MEMColor : s.CTMColor;
+      for (const std::string& package : run.Client.MapAndSharedPackages) {
+        if (!FileExists(package)) continue;
+        if (!RunPackageJob<TDDSRepaint>(run, row, package, stage_folder, [&](TDDSRepaint& job) {
+              job.AddFiles(config.Roots, color);
+              job.Repaint(include_hd);
+            })) {
+          break;
+        }
+      }
+      break;
+    }
+    case TStageKind::SpaceBin: {
+      for (const std::string& package : run.Client.MapPackages) {
+        if (!FileExists(package)) continue;
+        if (!RunPackageJob<TSpaceBinPatch>(
+                run, row, package, stage_folder, [&](TSpaceBinPatch& job) {
+                  // Both configs are read again for every package.
+                  if (!s.SpaceBinTankColor.empty()) {
+                    job.AddFiles(ParseCfgFile(s.ConfigsFolder + "MapTanks.cfg").Roots,
+                                 s.SpaceBinTankColor);
+                  }
+                  if (!s.SpaceBinTrainColor.empty()) {
+                    job.AddFiles(ParseCfgFile(s.ConfigsFolder + "MapTrains.cfg").Roots,
+                                 s.SpaceBinTrainColor);
+                  }
+                  job.Patch();
+                })) {
+          break;
+        }
+      }
+      break;
+    }
+    case TStageKind::Camouflage: {
+      for (const RFiles& root : config.Roots) {
+        const std::string package = run.Client.Path + root.Name;
+        if (!FileExists(package)) continue;
+        if (!RunPackageJob<TCamoRepaint>(run, row, package, stage_folder, [&](TCamoRepaint& job) {
+              job.SetFilter(root.Files);
+              job.Repaint(s.CamoPercent, include_hd);
+            })) {
+          break;
+        }
+      }
+      break;
+    }
+    default:
+      break;
+  }
+  FinishStage(run, row, stage_folder);
+}
+
+void RunAllInOne(TRun& run) {
+  TRunSettings& s = run.Settings;
+  run.Console.Write("  > Files packing... ");
+  run.LogLine("Create AllMods...");
+  if (FolderIsEmpty(s.TempResFolder)) {
+    run.Fail(kExitAllInOneEmpty);
+    run.Console.Line("Not found textures!");
+  } else {
+    std::string file_name;
+    if (PackPackageRoot(run, s.RunTempFolder, 0, "allinone-wotmod-name", "allinone-wotmod-meta",
+                        true, file_name)) {
+      ReportPacked(run, file_name);
+    } else {
+      run.Fail(kExitAllInOnePackFailed);
+      run.Console.Line("Failed to create wotmod-file!");
+    }
+    run.Console.Write("    Delete temporary files... ");
+    DeleteRunTempFolder(run);
+    run.Console.Line("OK");
+  }
+  run.Console.Line();
+}
+
+}  // namespace
+
+void RunStages(TRun& run) {
+  for (const TStageRow& row : kStages) {
+    if (!StageOn(run, row.Kind)) continue;
+    if (row.Kind == TStageKind::CrashTanks || row.Kind == TStageKind::CrashTracks) {
+      RunCrashStage(run, row);
+    } else {
+      RunMapStage(run, row);
+    }
+  }
+  if (run.Settings.AllInOne && !run.Settings.WithoutWotmod) RunAllInOne(run);
+  // Whatever happened above, the run leaves no temporary folder behind.
+  if (!run.Settings.WithoutWotmod) DeleteRunTempFolder(run);
+}
+
+}  // namespace pallograph

@@ -1,0 +1,52 @@
+#include "e2e/E2ESupport.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+
+namespace fs = std::filesystem;
+
+namespace pallograph::test {
+
+TE2EFixture::TE2EFixture(bool with_configs) {
+  fs::create_directories(ProgramFolder());
+  fs::copy_file(PallographBinary(), ProgramFolder() + "/pallograph");
+  if (with_configs) {
+    for (const auto& entry : fs::directory_iterator(SourceDir() + "/data/configs")) {
+      fs::copy_file(entry.path(), ProgramFolder() + "/" + entry.path().filename().string());
+    }
+  }
+}
+
+std::string TE2EFixture::MakeClient(const std::vector<std::string>& args, const std::string& name) {
+  const std::string path = dir_.Path() + "/" + name;
+  std::vector<std::string> all{path};
+  all.insert(all.end(), args.begin(), args.end());
+  RunPythonScript("scripts/make_demo_client.py", all);
+  return path;
+}
+
+TProcessResult TE2EFixture::Run(std::vector<std::string> args, const std::string& input,
+                                bool offline) const {
+  std::vector<std::string> all{ProgramFolder() + "/pallograph"};
+  all.insert(all.end(), args.begin(), args.end());
+  if (offline) {
+    all.push_back("--no-send-statistic");
+    all.push_back("--no-update-configs");
+  }
+  return RunProcess(all, input);
+}
+
+std::vector<std::string> ListTree(const std::string& folder) {
+  std::vector<std::string> names;
+  std::error_code ec;
+  for (auto it = fs::recursive_directory_iterator(folder, ec); !ec && it != fs::end(it);
+       it.increment(ec)) {
+    if (it->is_regular_file()) names.push_back(fs::relative(it->path(), folder).string());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+}  // namespace pallograph::test

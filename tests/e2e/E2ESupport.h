@@ -1,0 +1,40 @@
+// End-to-end test support: a copy of the built program in a folder of its own (its run log and
+// default configs folder are that folder), and demo clients made by the generator script.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "support/TestSupport.h"
+
+namespace pallograph::test {
+
+class TE2EFixture {
+ public:
+  // Copies the program (and, when `with_configs`, the shipped configs) into a fresh folder.
+  explicit TE2EFixture(bool with_configs = true);
+
+  // Writes a demo client below the fixture's folder with make_demo_client.py and the given
+  // extra arguments; returns its native path.
+  std::string MakeClient(const std::vector<std::string>& args = {},
+                         const std::string& name = "client");
+  // Runs the copied program. Offline options (no statistics, no config refresh) are added
+  // unless `offline` is false.
+  TProcessResult Run(std::vector<std::string> args, const std::string& input = "",
+                     bool offline = true) const;
+
+  const std::string& Folder() const { return dir_.Path(); }
+  std::string ProgramFolder() const { return dir_.Path() + "/bin"; }
+  std::string LogFile() const { return ProgramFolder() + "/Pallograph2.log"; }
+
+ private:
+  TTempDir dir_;
+};
+
+// The exit code as a POSIX caller sees it.
+inline int PosixExit(int code) { return code % 256; }
+
+// Names of the files below a native folder, relative, sorted.
+std::vector<std::string> ListTree(const std::string& folder);
+
+}  // namespace pallograph::test
