@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "client/ClientFolder.h"
+
 #include "platform/FileSystem.h"
 #include "platform/PathText.h"
 #include "platform/Registry.h"
@@ -11,7 +13,6 @@ namespace pallograph {
 namespace {
 
 constexpr char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
-constexpr char kExeName[] = "WorldOfTanks.exe";
 
 constexpr std::array<const char*, 7> kClientUninstallNames = {
     "WOT.RU.PRODUCTION",
@@ -23,14 +24,10 @@ constexpr std::array<const char*, 7> kClientUninstallNames = {
     "{1EAC1D02-C6AC-4FA6-9A44-96258C37C812ct}_is1",
 };
 
-bool InBitnessFolder(const std::string& path) {
-  return path.find("win32") != std::string::npos || path.find("win64") != std::string::npos;
-}
-
 // The client executable in the folder above a win32/win64 folder; other paths stay.
 std::string OutOfBitnessFolder(const std::string& exe) {
   if (!InBitnessFolder(exe)) return exe;
-  return ExtractFilePath(ExcludeTrailingBackslash(ExtractFilePath(exe))) + kExeName;
+  return ParentFolder(ExtractFilePath(exe)) + kClientExeName;
 }
 
 // Drops `head` characters from the front and `tail` from the end ("" when too short).
@@ -46,7 +43,7 @@ std::string FindClientExeInRegistry() {
     const auto location = ReadRegistryString(RegistryRoot::CurrentUser,
                                              std::string(kUninstallKey) + name, "InstallLocation");
     if (!location) continue;
-    const std::string exe = IncludeTrailingBackslash(*location) + kExeName;
+    const std::string exe = IncludeTrailingBackslash(*location) + kClientExeName;
     if (FileExists(exe)) return OutOfBitnessFolder(exe);
   }
   // The replay association's icon: "\"C:\...\WorldOfTanks.exe\",0".

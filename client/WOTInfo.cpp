@@ -3,6 +3,7 @@
 #include <climits>
 #include <vector>
 
+#include "client/ClientFolder.h"
 #include "client/ClientRegistry.h"
 #include "client/PackageList.h"
 #include "client/PathsXml.h"
@@ -15,19 +16,10 @@ namespace pallograph {
 
 namespace {
 
-constexpr char kExeName[] = "WorldOfTanks.exe";
 // An old client's launcher at least this big hides game_info.xml from the analysis.
 constexpr int64_t kLauncherSizeLimit = 1000000;
 // paths.xml and version.xml are a few kilobytes; a bigger file is not the client's.
 constexpr int64_t kClientTextLimit = 16 << 20;
-
-bool InBitnessFolder(const std::string& folder) {
-  return folder.find("win32") != std::string::npos || folder.find("win64") != std::string::npos;
-}
-
-std::string ParentFolder(const std::string& folder) {
-  return ExtractFilePath(ExcludeTrailingBackslash(folder));
-}
 
 // The whole text of a small client file; "" when it does not exist. Raises when it exists but
 // cannot be read or is too big to be the client's.
@@ -68,9 +60,9 @@ void LocateFromPath(const std::string& path, RWOTInfo& info) {
     if (InBitnessFolder(folder)) folder = ParentFolder(folder);
     if (!DirectoryExists(folder)) return;
   }
-  if (!FileExists(folder + kExeName)) return;
+  if (!FileExists(folder + kClientExeName)) return;
   info.Path = folder;
-  info.ExeFile = folder + kExeName;
+  info.ExeFile = folder + kClientExeName;
   LookAtLauncherAndGameInfo(folder, info);
 }
 
@@ -83,8 +75,8 @@ void ReadLayout(RWOTInfo& info) {
     info.RunExe = info.ExeFile;
     return;
   }
-  info.Win32Exe = info.Path + "win32\\" + kExeName;
-  info.Win64Exe = info.Path + "win64\\" + kExeName;
+  info.Win32Exe = info.Path + "win32\\" + kClientExeName;
+  info.Win64Exe = info.Path + "win64\\" + kClientExeName;
   if (FileExists(info.Win32Exe)) info.Win32Path = ExtractFilePath(info.Win32Exe);
   if (FileExists(info.Win64Exe)) info.Win64Path = ExtractFilePath(info.Win64Exe);
   if (info.Win32Path.empty() && info.Win64Path.empty()) {

@@ -1,0 +1,15 @@
+#include "client/ClientFolder.h"
+
+#include "platform/PathText.h"
+
+namespace pallograph {
+
+bool InBitnessFolder(const std::string& path) {
+  return path.find("win32") != std::string::npos || path.find("win64") != std::string::npos;
+}
+
+std::string ParentFolder(const std::string& folder) {
+  return ExtractFilePath(ExcludeTrailingBackslash(folder));
+}
+
+}  // namespace pallograph
