@@ -3,7 +3,6 @@
 #include <array>
 
 #include "client/ClientFolder.h"
-
 #include "platform/FileSystem.h"
 #include "platform/PathText.h"
 #include "platform/Registry.h"
