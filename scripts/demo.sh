@@ -6,9 +6,12 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 rm -rf "$root/demo"
 python3 "$root/scripts/make_demo_client.py" "$root/demo/client"
 set +e
-"$root/build/pallograph" --wot-path="$root/demo/client" --auto-close-console --no-send-statistic \
-  --no-update-configs --log
+# Every mod, offline: the configs shipped with the program, no statistics.
+"$root/build/pallograph" --wot-path="$root/demo/client" --DPT-mod=FF0000 --CCT-mod=00FF00 \
+  --MEM-mod=FFFFFF --CTM-mod=00FFFF "--SpaceBin-mod=FF00FF|FFFF00" --CAMO-mod=40 \
+  --auto-close-console --no-send-statistic --no-update-configs --log
 code=$?
 set -e
 echo "pallograph exit code: $code"
+ls -l "$root/demo/client/mods/"*/
 exit $code

@@ -83,7 +83,7 @@ class DemoContent:
                 command += ["(", "-size", f"{width}x{height}", "gradient:white-black", ")",
                             "-alpha", "off", "-compose", "CopyOpacity", "-composite"]
             command += ["-define", f"dds:compression={compression}",
-                        "-define", f"dds:mipmaps={'8' if mipmaps else '0'}", out]
+                        "-define", f"dds:mipmaps={'16' if mipmaps else '0'}", out]
             subprocess.run(command, check=True)
             with open(out, "rb") as handle:
                 data = handle.read()
@@ -107,15 +107,110 @@ class DemoContent:
         return list(packages.values())
 
     def add_mod_content(self, package):
-        """Mod content: filled in by the crash, map, space.bin and camouflage content below."""
-        for builder in (self.add_crash_content, self.add_map_content, self.add_camo_content):
-            builder(package)
+        """Files for every mod, at the paths the shipped configs name."""
+        self.add_crash_content(package)
+        self.add_map_content(package)
+        self.add_camo_content(package)
+
+    # Vehicle packages: each vehicle with normal, crash and collision models. Only the crash
+    # models carry the crash shader and are what DPT-mod and CCT-mod patch.
+    VEHICLES = {
+        "vehicles_level_01.pkg": [("russian", "R11_MS-1"), ("american", "A01_T1_Cunningham")],
+        "vehicles_level_05-part1.pkg": [("russian", "R04_T-34")],
+        "vehicles_level_10-part2.pkg": [("german", "G56_E-100")],
+    }
+    PARTS = ["Hull", "Turret_01", "Gun_01", "Chassis"]
 
     def add_crash_content(self, package):
-        pass
+        files = client_files()
+        for name, vehicles in self.VEHICLES.items():
+            pkg = package(name)
+            for nation, vehicle in vehicles:
+                base = f"vehicles/{nation}/{vehicle}"
+                for part in self.PARTS:
+                    crash = files.crash_tank_visual(vehicle, part.split("_")[0], nation,
+                                                    inside=part in ("Hull", "Turret_01"))
+                    normal = files.crash_tank_visual(vehicle, part.split("_")[0], nation,
+                                                     fx="shaders/std_effects/PBS_tank.fx",
+                                                     inside=False)
+                    pkg.add(f"{base}/crash/lod0/{part}.visual_processed", crash)
+                    pkg.add(f"{base}/crash/lod0/{part}.primitives_processed", b"\0" * 64)
+                    pkg.add(f"{base}/normal/lod0/{part}.visual_processed", normal)
+                    pkg.add(f"{base}/normal/lod0/{part}.model", b"<root/>", deflate=True)
+                pkg.add(f"{base}/collision_client/Hull.visual_processed",
+                        files.crash_tank_visual(vehicle, "hull", nation, inside=False))
+                short = vehicle.split("_")[0]
+                pkg.add(f"{base}/{short}_hull_01_AM.dds", self.dds(64, 64, "dxt5", seed=3))
+
+    # Map packages: (package, SD textures with their size, format and mip chain, HD twin package,
+    # space.bin record header width: 8 from client 1.28 on, 12 before).
+    MAPS = [
+        ("02_malinovka", [
+            ("content/MilitaryEnvironment/hd_mle101_A05_M4_Sherman/mle101_A05_M4_Sherman_AM.dds",
+             256, 256, "dxt5", True),
+            ("content/MilitaryEnvironment/hd_mle102_R04_T-34/mle102_R04_T-34_AM.dds",
+             128, 128, "dxt1", False),
+            ("content/Railway/hd_rw401_Locomotive/rw401_Locomotive_AM.dds", 128, 64, "dxt5", True),
+            ("content/Buildings/bld01_House/bld01_House_AM.dds", 64, 64, "dxt1", True),
+        ], True, 8),
+        ("19_monastery", [
+            ("content/MilitaryEnvironment/hd_mle103_G04_PzVI_Tiger_I/"
+             "mle103_G04_PzVI_Tiger_I_AM.dds", 100, 60, "dxt5", True),
+            ("content/Railway/hd_rw407_CarriageWatchbox2/rw407_CarriageWatchbox2_AM.dds",
+             64, 64, "dxt1", True),
+        ], True, 12),
+        ("101_dday", [
+            ("content/MilitaryEnvironment/hd_mle104_G03_PzV_Panther/"
+             "mle104_G03_PzV_Panther_AM.dds", 128, 128, "dxt5", True),
+            ("content/MilitaryEnvironment/hd_mle104_G03_PzV_Panther/"
+             "mle104_G03_PzV_Panther_track_AM.dds", 64, 32, "dxt1", True),
+            ("content/Railway/hd_rw410_Platform/rw410_Platform_AM.dds", 64, 64, "dxt5", False),
+        ], False, 8),
+    ]
 
     def add_map_content(self, package):
-        pass
+        files = client_files()
+        for number, (name, textures, hd, width) in enumerate(self.MAPS):
+            sd = package(name + ".pkg")
+            twin = package(name + "_hd.pkg") if hd else None
+            embedded = []
+            for index, (path, w, h, compression, mips) in enumerate(textures):
+                seed = 10 * number + index + 1
+                sd.add(path, self.dds(w, h, compression, mipmaps=mips, seed=seed))
+                if twin is not None:
+                    twin.add(path[:-4] + "_hd.dds",
+                             self.dds(2 * w, 2 * h, compression, mipmaps=mips, seed=seed))
+                # The maps embed their static models' textures in space.bin, with a full chain.
+                embedded.append((path, self.dds(32, 32, compression, mipmaps=True, seed=seed)))
+            embedded.append(("content/Props/prop01_Barrel/prop01_Barrel_AM.dds",
+                             self.dds(16, 16, "dxt1", mipmaps=True, seed=99)))
+            sd.add(f"spaces/{name}/space.bin", files.space_bin(embedded, header_width=width))
+            sd.add(f"spaces/{name}/terrain/chunk0000.chunk", b"\x01" * 256)
+
+    CAMOUFLAGES = ["vehicles/german/Camouflage/christmas_german.dds",
+                   "vehicles/russian/Camouflage/winter_russian.dds"]
 
     def add_camo_content(self, package):
-        pass
+        sd = package("shared_content-part1.pkg")
+        hd = package("shared_content_hd-part1.pkg")
+        for index, path in enumerate(self.CAMOUFLAGES):
+            sd.add(path, self.dds(128, 128, "dxt5", seed=50 + index))
+            hd.add(path[:-4] + "_hd.dds", self.dds(256, 256, "dxt5", seed=50 + index))
+        # Textures of the shared packages that MEM-mod and CTM-mod look for too.
+        tender = "content/Railway/hd_rw402_Tender/rw402_Tender_AM.dds"
+        sd.add(tender, self.dds(128, 128, "dxt5", seed=60))
+        hd.add(tender[:-4] + "_hd.dds", self.dds(256, 256, "dxt5", seed=60))
+        # Not a camouflage: a texture in a vehicle folder is not touched.
+        sd.add("vehicles/german/G56_E-100/G56_E-100_hull_01_AM.dds", self.dds(64, 64, "dxt1"))
+        package("shared_content-part2.pkg").add("particles/smoke/smoke01.dds",
+                                                self.dds(32, 32, "dxt5", seed=70))
+
+
+def client_files():
+    """The game-file builders shared with the tests (packed model files, space.bin)."""
+    import importlib
+    import sys
+    folder = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "mods")
+    if folder not in sys.path:
+        sys.path.insert(0, folder)
+    return importlib.import_module("client_files")
