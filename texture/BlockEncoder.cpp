@@ -113,7 +113,7 @@ void BuildColorSet(ColorSet& set, const uint8_t* pixels, uint8_t flags) {
   if (!set.DXT1 && set.HasTransparent && set.Count > 0) MergeTransparentPixels(set);
 }
 
-void EncodeDXTBlock(uint8_t* dst, const uint8_t* pixels, uint8_t flags) {
+bool EncodeDXTBlock(uint8_t* dst, const uint8_t* pixels, uint8_t flags) {
   ColorSet set;
   BuildColorSet(set, pixels, flags);
   const bool queue = (flags & kDxtFlagQueue) == kDxtFlagQueue;
@@ -122,16 +122,18 @@ void EncodeDXTBlock(uint8_t* dst, const uint8_t* pixels, uint8_t flags) {
     Store32(colorHalf, 0);
     Store32(colorHalf + 4, 0xFFFFFFFFu);
     if (!set.DXT1) std::memset(dst, 0, 8);
-    return;
+    return true;
   }
+  bool complete = true;
   if (set.Count == 1) {
     EncodeSingleColor(colorHalf, set);
   } else if (queue) {
     QueueColorJob(colorHalf, set);
+    complete = false;
   } else {
     FitColorBlock(colorHalf, set);
   }
-  if (set.DXT1) return;
+  if (set.DXT1) return complete;
   if (set.BinaryAlpha) {
     // In six-value mode with endpoints 0 and 5, index 0 is 0 and index 7 is 255.
     dst[0] = 0;
@@ -141,9 +143,11 @@ void EncodeDXTBlock(uint8_t* dst, const uint8_t* pixels, uint8_t flags) {
     for (int i = 0; i < 6; ++i) dst[2 + i] = static_cast<uint8_t>(bits >> (8 * i));
   } else if (queue) {
     QueueAlphaJob(dst, pixels);
+    complete = false;
   } else {
     EncodeAlphaBlock(dst, pixels);
   }
+  return complete;
 }
 
 void EncodeDXTImage(uint8_t* dst, uint8_t flags, int width, TBlockReader reader,
@@ -151,10 +155,21 @@ void EncodeDXTImage(uint8_t* dst, uint8_t flags, int width, TBlockReader reader,
   const size_t blockSize = (flags & kDxtFlagDxt1) ? 8 : 16;
   // Zeroed once per image: pixels outside the bitmap keep defined colour bytes.
   uint8_t block[64] = {};
+  // A block equal to the previous one, whose bytes are already final, is copied: encoding is a
+  // function of the pixels alone, and one-colour textures are made of nothing else.
+  uint8_t previous[64];
+  const uint8_t* previousOut = nullptr;
   for (int y = 0; y < height; y += 4) {
     for (int x = 0; x < width; x += 4) {
       reader(bitmap, block, x, y);
-      EncodeDXTBlock(dst, block, flags);
+      if (previousOut != nullptr && std::memcmp(block, previous, sizeof(block)) == 0) {
+        std::memcpy(dst, previousOut, blockSize);
+      } else if (EncodeDXTBlock(dst, block, flags)) {
+        std::memcpy(previous, block, sizeof(block));
+        previousOut = dst;
+      } else {
+        previousOut = nullptr;
+      }
       dst += blockSize;
     }
   }

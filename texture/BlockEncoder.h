@@ -17,7 +17,8 @@ void BuildColorSet(ColorSet& set, const uint8_t* pixels, uint8_t flags);
 // half) at dst. Blocks without opaque colour, of one colour, or with alpha only 0 and 255 are
 // encoded directly; with kDxtFlagQueue in the flags the other fits are queued to the parallel
 // encoder's workers (which must be running), else they run inline. Same bytes either way.
-void EncodeDXTBlock(uint8_t* dst, const uint8_t* pixels, uint8_t flags);
+// Returns true when the block's bytes are complete on return (nothing was queued).
+bool EncodeDXTBlock(uint8_t* dst, const uint8_t* pixels, uint8_t flags);
 
 // Encodes one level of width x height pixels into dst, which has room for its blocks (8 or 16
 // bytes per 4x4 block, rows of blocks top first). `reader` fetches each block from `bitmap`.
