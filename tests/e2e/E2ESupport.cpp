@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <map>
 
 namespace fs = std::filesystem;
 
@@ -28,14 +29,18 @@ std::string TE2EFixture::MakeClient(const std::vector<std::string>& args, const 
 }
 
 TProcessResult TE2EFixture::Run(std::vector<std::string> args, const std::string& input,
-                                bool offline) const {
+                                bool offline, const std::vector<std::string>& env) const {
   std::vector<std::string> all{ProgramFolder() + "/pallograph"};
   all.insert(all.end(), args.begin(), args.end());
   if (offline) {
     all.push_back("--no-send-statistic");
     all.push_back("--no-update-configs");
   }
-  return RunProcess(all, input);
+  return RunProcess(all, input, "", env);
+}
+
+void TE2EFixture::Check(const std::vector<std::string>& args) {
+  RunPythonScript("tests/e2e/package_checks.py", args);
 }
 
 std::vector<std::string> ListTree(const std::string& folder) {

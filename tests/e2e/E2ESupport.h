@@ -21,7 +21,11 @@ class TE2EFixture {
   // Runs the copied program. Offline options (no statistics, no config refresh) are added
   // unless `offline` is false.
   TProcessResult Run(std::vector<std::string> args, const std::string& input = "",
-                     bool offline = true) const;
+                     bool offline = true, const std::vector<std::string>& env = {}) const;
+  // The client's mods folder of the demo client's version.
+  static std::string ModsFolder(const std::string& client) { return client + "/mods/1.28.0.0"; }
+  // Runs tests/e2e/package_checks.py; fails the test when a check fails.
+  static void Check(const std::vector<std::string>& args);
 
   const std::string& Folder() const { return dir_.Path(); }
   std::string ProgramFolder() const { return dir_.Path() + "/bin"; }

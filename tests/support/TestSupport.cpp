@@ -38,7 +38,7 @@ std::string SourceDir() { return PALLOGRAPH_SOURCE_DIR; }
 std::string PallographBinary() { return PALLOGRAPH_BINARY; }
 
 TProcessResult RunProcess(const std::vector<std::string>& args, const std::string& input,
-                          const std::string& workdir) {
+                          const std::string& workdir, const std::vector<std::string>& env) {
   TProcessResult result;
   int in_pipe[2], out_pipe[2], err_pipe[2];
   if (pipe(in_pipe) || pipe(out_pipe) || pipe(err_pipe)) return result;
@@ -51,6 +51,7 @@ TProcessResult RunProcess(const std::vector<std::string>& args, const std::strin
     close(out_pipe[0]);
     close(err_pipe[0]);
     if (!workdir.empty() && chdir(workdir.c_str()) != 0) _exit(126);
+    for (const std::string& entry : env) putenv(const_cast<char*>(entry.c_str()));
     std::vector<char*> argv;
     for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);

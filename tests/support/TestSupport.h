@@ -30,9 +30,11 @@ struct TProcessResult {
   std::string Err;
 };
 
-// Runs a program with arguments (no shell), feeding `input` to its standard input.
+// Runs a program with arguments (no shell), feeding `input` to its standard input. `env` entries
+// ("NAME=value") are set in the child's environment on top of this process's.
 TProcessResult RunProcess(const std::vector<std::string>& args, const std::string& input = "",
-                          const std::string& workdir = "");
+                          const std::string& workdir = "",
+                          const std::vector<std::string>& env = {});
 // Runs the built pallograph executable.
 TProcessResult RunPallograph(const std::vector<std::string>& args, const std::string& input = "");
 // Runs a Python script from the source tree (path relative to the source root) with arguments;

@@ -1,0 +1,259 @@
+// Every mod built end to end on generated clients, checked with independent tools.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <regex>
+
+#include "e2e/E2ESupport.h"
+
+namespace fs = std::filesystem;
+
+namespace pallograph::test {
+namespace {
+
+constexpr const char* kSherman =
+    "content/MilitaryEnvironment/hd_mle101_A05_M4_Sherman/mle101_A05_M4_Sherman_AM.dds";
+constexpr const char* kT34 =
+    "content/MilitaryEnvironment/hd_mle102_R04_T-34/mle102_R04_T-34_AM.dds";
+constexpr const char* kLocomotive = "content/Railway/hd_rw401_Locomotive/rw401_Locomotive_AM.dds";
+constexpr const char* kTender = "content/Railway/hd_rw402_Tender/rw402_Tender_AM.dds";
+constexpr const char* kCamo = "vehicles/german/Camouflage/christmas_german.dds";
+constexpr const char* kMsHull = "vehicles/russian/R11_MS-1/crash/lod0/Hull.visual_processed";
+
+bool Contains(const std::string& text, const std::string& part) {
+  return text.find(part) != std::string::npos;
+}
+
+// The packages in a folder whose names start with `prefix`.
+std::vector<std::string> Packages(const std::string& folder, const std::string& prefix) {
+  std::vector<std::string> found;
+  for (const std::string& name : ListTree(folder)) {
+    if (name.rfind(prefix, 0) == 0) found.push_back(folder + "/" + name);
+  }
+  return found;
+}
+
+std::string OnePackage(const std::string& folder, const std::string& prefix) {
+  const std::vector<std::string> found = Packages(folder, prefix);
+  EXPECT_EQ(found.size(), 1u) << prefix;
+  return found.empty() ? std::string() : found.front();
+}
+
+// The run's console line for a package.
+std::string LineOf(const std::string& out, const std::string& package) {
+  const size_t at = out.find("          " + package);
+  if (at == std::string::npos) return {};
+  return out.substr(at, out.find('\n', at) - at);
+}
+
+class ModsTest : public ::testing::Test {
+ protected:
+  TE2EFixture fixture_;
+};
+
+TEST_F(ModsTest, CrashModsPatchModelsAndAddOneColourTextures) {
+  const std::string client = fixture_.MakeClient();
+  const TProcessResult r =
+      fixture_.Run({"--wot-path=" + client, "--DPT-mod=FF0000", "--CCT-mod=00FF00", "--cpu-count=1",
+                    "--auto-close-console"});
+  ASSERT_EQ(r.ExitCode, 0) << r.Out << r.Err;
+  // One worker at a time: result lines in the config's root order.
+  const size_t first = r.Out.find("vehicles_level_01.pkg");
+  const size_t second = r.Out.find("vehicles_level_05-part1.pkg");
+  const size_t third = r.Out.find("vehicles_level_10-part2.pkg");
+  EXPECT_TRUE(first < second && second < third) << r.Out;
+  EXPECT_EQ(LineOf(r.Out, "vehicles_level_01.pkg"),
+            "          vehicles_level_01.pkg              OK (6 files)");
+
+  const std::string mods = TE2EFixture::ModsFolder(client);
+  const std::string tanks = OnePackage(mods, "mod.Pallograph.TankCrashTextures_");
+  const std::string tracks = OnePackage(mods, "mod.Pallograph.TrackCrashTextures_");
+  TE2EFixture::Check({"wotmod", tanks, "mod.Pallograph.TankCrashTextures",
+                      "res/vehicles/tank_crash.dds", "res/vehicles/inside_crash.dds",
+                      std::string("res/") + kMsHull});
+  TE2EFixture::Check({"wotmod", tracks, "mod.Pallograph.TrackCrashTextures",
+                      "res/vehicles/track_crash.dds",
+                      "res/vehicles/russian/R11_MS-1/crash/lod0/Chassis.visual_processed"});
+  const std::string pkg = client + "/res/packages/vehicles_level_01.pkg";
+  for (const char* part : {"Hull", "Turret_01", "Gun_01"}) {
+    const std::string entry =
+        std::string("vehicles/russian/R11_MS-1/crash/lod0/") + part + ".visual_processed";
+    TE2EFixture::Check({"crashvisual", tanks, "res/" + entry, pkg, entry, "tanks"});
+  }
+  const std::string chassis =
+      "vehicles/american/A01_T1_Cunningham/crash/lod0/Chassis.visual_processed";
+  TE2EFixture::Check({"crashvisual", tracks, "res/" + chassis, pkg, chassis, "tracks"});
+  TE2EFixture::Check({"solid", tanks, "res/vehicles/tank_crash.dds", "FF0000"});
+  TE2EFixture::Check({"solid", tracks, "res/vehicles/track_crash.dds", "00FF00"});
+  // Normal-state and collision models are never written.
+  const std::string listing =
+      RunPythonCode(
+          "import zipfile,sys; print('\\n'.join(zipfile.ZipFile(sys.argv[1]).namelist()))", {tanks})
+          .Out;
+  EXPECT_FALSE(Contains(listing, "/normal/"));
+  EXPECT_FALSE(Contains(listing, "collision"));
+  EXPECT_FALSE(Contains(listing, "Chassis"));
+}
+
+TEST_F(ModsTest, RemoveShadowsAlsoReplacesTheAoTexture) {
+  const std::string client = fixture_.MakeClient();
+  const TProcessResult r = fixture_.Run(
+      {"--wot-path=" + client, "--DPT-mod=123456", "--remove-shadows", "--auto-close-console"});
+  ASSERT_EQ(r.ExitCode, 0) << r.Out;
+  const std::string tanks =
+      OnePackage(TE2EFixture::ModsFolder(client), "mod.Pallograph.TankCrashTextures_");
+  TE2EFixture::Check({"crashvisual", tanks, std::string("res/") + kMsHull,
+                      client + "/res/packages/vehicles_level_01.pkg", kMsHull, "tanks",
+                      "remove-shadows"});
+}
+
+TEST_F(ModsTest, TestModeRunsOneThreadForTheLastExistingRoot) {
+  const std::string client = fixture_.MakeClient();
+  const TProcessResult r =
+      fixture_.Run({"--wot-path=" + client, "--DPT-mod=FF0000", "--test", "--auto-close-console"});
+  ASSERT_EQ(r.ExitCode, 0) << r.Out;
+  EXPECT_FALSE(Contains(r.Out, "vehicles_level_01.pkg"));
+  EXPECT_FALSE(Contains(r.Out, "vehicles_level_05-part1.pkg"));
+  EXPECT_EQ(LineOf(r.Out, "vehicles_level_10-part2.pkg"),
+            "          vehicles_level_10-part2.pkg        OK (3 files)");
+}
+
+TEST_F(ModsTest, BrokenPackageFailsItsLineWhileTheOthersStillPack) {
+  const std::string client = fixture_.MakeClient({"--broken", "vehicles_level_02.pkg"});
+  const TProcessResult r =
+      fixture_.Run({"--wot-path=" + client, "--DPT-mod=FF0000", "--auto-close-console"}, "\n");
+  EXPECT_EQ(r.ExitCode, PosixExit(16011)) << r.Out;
+  EXPECT_TRUE(Contains(LineOf(r.Out, "vehicles_level_02.pkg"), "Failed!")) << r.Out;
+  EXPECT_TRUE(Contains(LineOf(r.Out, "vehicles_level_01.pkg"), "OK (6 files)")) << r.Out;
+  EXPECT_TRUE(Contains(r.Err, "An error occurred while working with one of the files!"));
+  EXPECT_TRUE(Contains(r.Err, "Pkg: res\\packages\\vehicles_level_02.pkg"));
+  // A failure clears auto-close: the run waits for enter.
+  EXPECT_TRUE(Contains(r.Out, "    Press enter to exit..."));
+  OnePackage(TE2EFixture::ModsFolder(client), "mod.Pallograph.TankCrashTextures_");
+}
+
+TEST_F(ModsTest, MissingConfigGives16005AndTheRunGoesOn) {
+  const std::string client = fixture_.MakeClient();
+  fs::create_directories(fixture_.Folder() + "/noconfigs");
+  const TProcessResult r =
+      fixture_.Run({"--wot-path=" + client, "--configs-path=" + fixture_.Folder() + "/noconfigs",
+                    "--DPT-mod=FF0000", "--CAMO-mod=50", "--silent-mode"});
+  EXPECT_EQ(r.ExitCode, PosixExit(16005));
+  const TProcessResult shown =
+      fixture_.Run({"--wot-path=" + client, "--configs-path=" + fixture_.Folder() + "/noconfigs",
+                    "--CCT-mod=FF0000"},
+                   "\n");
+  EXPECT_TRUE(Contains(shown.Out, "    Not found cfg-file!\n"));
+}
+
+TEST_F(ModsTest, MapModsRepaintTexturesSpaceBinAndCamouflages) {
+  const std::string client = fixture_.MakeClient();
+  const TProcessResult r =
+      fixture_.Run({"--wot-path=" + client, "--MEM-mod=FFFFFF", "--CTM-mod=00FFFF",
+                    "--SpaceBin-mod=FF0000|00FF00", "--CAMO-mod=40", "--auto-close-console"});
+  ASSERT_EQ(r.ExitCode, 0) << r.Out << r.Err;
+  const std::string mods = TE2EFixture::ModsFolder(client);
+  const std::string mem = OnePackage(mods, "mod.Pallograph.TankMapTextures_");
+  const std::string ctm = OnePackage(mods, "mod.Pallograph.TrainMapTextures_");
+  const std::string space = OnePackage(mods, "mod.Pallograph.SpaceBinPatched_");
+  const std::string camo = OnePackage(mods, "mod.Pallograph.Camouflages_");
+  const std::string sherman_hd =
+      std::string(kSherman).substr(0, std::string(kSherman).size() - 4) + "_hd.dds";
+  TE2EFixture::Check({"wotmod", mem, "mod.Pallograph.TankMapTextures",
+                      std::string("res/") + kSherman, "res/" + sherman_hd,
+                      std::string("res/") + kT34});
+  TE2EFixture::Check({"solid", mem, std::string("res/") + kSherman, "FFFFFF"});
+  TE2EFixture::Check({"solid", mem, "res/" + sherman_hd, "FFFFFF"});
+  TE2EFixture::Check({"solid", mem, std::string("res/") + kT34, "FFFFFF"});
+  TE2EFixture::Check({"wotmod", ctm, "mod.Pallograph.TrainMapTextures",
+                      std::string("res/") + kLocomotive, std::string("res/") + kTender});
+  TE2EFixture::Check({"solid", ctm, std::string("res/") + kTender, "00FFFF"});
+  TE2EFixture::Check({"wotmod", space, "mod.Pallograph.SpaceBinPatched",
+                      "res/spaces/02_malinovka/space.bin", "res/spaces/19_monastery/space.bin",
+                      "res/spaces/101_dday/space.bin"});
+  // Both record header widths: 8 bytes (02_malinovka) and 12 bytes (19_monastery).
+  TE2EFixture::Check({"spacebin", space, "res/spaces/02_malinovka/space.bin",
+                      client + "/res/packages/02_malinovka.pkg", "spaces/02_malinovka/space.bin",
+                      kSherman, kT34, kLocomotive});
+  TE2EFixture::Check({"spacebin", space, "res/spaces/19_monastery/space.bin",
+                      client + "/res/packages/19_monastery.pkg", "spaces/19_monastery/space.bin",
+                      "content/MilitaryEnvironment/hd_mle103_G04_PzVI_Tiger_I/"
+                      "mle103_G04_PzVI_Tiger_I_AM.dds",
+                      "content/Railway/hd_rw407_CarriageWatchbox2/rw407_CarriageWatchbox2_AM.dds"});
+  TE2EFixture::Check({"wotmod", camo, "mod.Pallograph.Camouflages", std::string("res/") + kCamo});
+  TE2EFixture::Check({"shaded", camo, std::string("res/") + kCamo,
+                      client + "/res/packages/shared_content-part1.pkg", kCamo, "40"});
+}
+
+TEST_F(ModsTest, WithoutHdLeavesHdTexturesAlone) {
+  const std::string client = fixture_.MakeClient();
+  const TProcessResult r = fixture_.Run({"--wot-path=" + client, "--MEM-mod=FFFFFF",
+                                         "--CAMO-mod=40", "--without-hd", "--auto-close-console"});
+  ASSERT_EQ(r.ExitCode, 0) << r.Out;
+  for (const std::string& package : Packages(TE2EFixture::ModsFolder(client), "mod.")) {
+    const std::string names =
+        RunPythonCode(
+            "import zipfile,sys; print('\\n'.join(zipfile.ZipFile(sys.argv[1]).namelist()))",
+            {package})
+            .Out;
+    EXPECT_FALSE(Contains(names, "_hd.dds")) << package;
+  }
+}
+
+TEST_F(ModsTest, AllInOnePackageHoldsEveryStagesFilesWithOneMeta) {
+  const std::string client = fixture_.MakeClient();
+  const TProcessResult r = fixture_.Run(
+      {"--wot-path=" + client, "--DPT-mod=FF0000", "--CCT-mod=00FF00", "--MEM-mod=FFFFFF",
+       "--CTM-mod=00FFFF", "--SpaceBin-mod=FF0000", "--CAMO-mod=40", "--allinone-wotmod",
+       "--subfolder-wotmod", "--auto-close-console"});
+  ASSERT_EQ(r.ExitCode, 0) << r.Out;
+  EXPECT_FALSE(Contains(r.Out, "    Files packing... "));
+  const std::string folder = TE2EFixture::ModsFolder(client) + "/Pallograph";
+  const std::string all = OnePackage(folder, "mod.Pallograph.AllMods_");
+  EXPECT_EQ(Packages(TE2EFixture::ModsFolder(client), "mod.").size(), 0u);
+  TE2EFixture::Check({"wotmod", all, "mod.Pallograph.AllMods", "res/vehicles/tank_crash.dds",
+                      "res/vehicles/track_crash.dds", std::string("res/") + kSherman,
+                      std::string("res/") + kTender, "res/spaces/101_dday/space.bin",
+                      std::string("res/") + kCamo});
+}
+
+TEST_F(ModsTest, LooseFilesWithoutWotmodEvenWithAllInOne) {
+  const std::string client = fixture_.MakeClient();
+  const TProcessResult r =
+      fixture_.Run({"--wot-path=" + client, "--DPT-mod=FF0000", "--CAMO-mod=40", "--without-wotmod",
+                    "--allinone-wotmod", "--auto-close-console"});
+  ASSERT_EQ(r.ExitCode, 0) << r.Out;
+  const std::vector<std::string> loose = ListTree(client + "/res_mods/1.28.0.0");
+  EXPECT_NE(std::find(loose.begin(), loose.end(), "vehicles/tank_crash.dds"), loose.end());
+  EXPECT_NE(std::find(loose.begin(), loose.end(), kCamo), loose.end());
+  EXPECT_TRUE(ListTree(TE2EFixture::ModsFolder(client)).empty());
+}
+
+TEST_F(ModsTest, AllInOneWithNothingFoundGives16092) {
+  const std::string client = fixture_.MakeClient();
+  const std::string configs = fixture_.Folder() + "/configs";
+  WriteText(configs + "/Camouflage.cfg", "version = 1\nres\\packages\\misc.pkg\n");
+  const TProcessResult r = fixture_.Run(
+      {"--wot-path=" + client, "--configs-path=" + configs, "--CAMO-mod=40", "--allinone-wotmod"},
+      "\n");
+  EXPECT_EQ(r.ExitCode, PosixExit(16092)) << r.Out;
+  EXPECT_TRUE(Contains(r.Out, "  > Files packing... Not found textures!"));
+  EXPECT_FALSE(Contains(r.Out, "Not found dds-files!"));
+}
+
+TEST_F(ModsTest, FirstFailureNamesTheRunAndRemoveWotmodClearsEarlierPackages) {
+  const std::string client = fixture_.MakeClient({"--broken", "vehicles_level_02.pkg"});
+  const std::string configs = fixture_.Folder() + "/configs";
+  fs::create_directories(configs);
+  fs::copy_file(SourceDir() + "/data/configs/CrashTanks.cfg", configs + "/CrashTanks.cfg");
+  const std::vector<std::string> args{"--wot-path=" + client, "--configs-path=" + configs,
+                                      "--DPT-mod=FF0000",     "--MEM-mod=FFFFFF",
+                                      "--remove-wotmod",      "--silent-mode"};
+  // The crash stage fails first (a broken package), the map stage then finds no config.
+  EXPECT_EQ(fixture_.Run(args).ExitCode, PosixExit(16011));
+  EXPECT_EQ(fixture_.Run(args).ExitCode, PosixExit(16011));
+  EXPECT_EQ(Packages(TE2EFixture::ModsFolder(client), "mod.Pallograph.").size(), 1u);
+}
+
+}  // namespace
+}  // namespace pallograph::test

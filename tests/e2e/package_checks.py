@@ -1,0 +1,211 @@
+#!/usr/bin/env python3
+"""Independent checks of what the program wrote, for the end-to-end tests. Each command exits
+non-zero with a message when a check fails.
+
+  package_checks.py wotmod PKG META_ID [ENTRY ...]     a sound .wotmod holding these entries
+  package_checks.py solid PKG ENTRY RRGGBB             a texture decodes to one opaque colour
+  package_checks.py shaded PKG ENTRY SOURCE_PKG SOURCE_ENTRY PERCENT
+  package_checks.py crashvisual PKG ENTRY SOURCE_PKG SOURCE_ENTRY tanks|tracks [remove-shadows]
+  package_checks.py spacebin PKG ENTRY SOURCE_PKG SOURCE_ENTRY NAME ...
+  package_checks.py loose FOLDER ENTRY ...             loose files exist below a folder
+"""
+import io
+import struct
+import sys
+import zipfile
+
+from PIL import Image
+
+
+def fail(message):
+    sys.exit("check failed: " + message)
+
+
+def read_entry(package, entry):
+    with zipfile.ZipFile(package) as archive:
+        return archive.read(entry)
+
+
+def check_wotmod(package, meta_id, entries):
+    with zipfile.ZipFile(package) as archive:
+        if archive.comment:
+            fail("archive comment present")
+        if archive.testzip() is not None:
+            fail("testzip reports a bad entry")
+        infos = archive.infolist()
+        names = [info.filename for info in infos]
+        for info in infos:
+            if info.compress_type != zipfile.ZIP_STORED:
+                fail(f"{info.filename} is not stored")
+            if info.flag_bits & 0x08:
+                fail(f"{info.filename} has a data descriptor")
+            extra = info.extra
+            while len(extra) >= 4:
+                tag, size = struct.unpack("<HH", extra[:4])
+                if tag == 0x0001:
+                    fail(f"{info.filename} has a zip64 extra field")
+                extra = extra[4 + size:]
+        if names[-1] != "meta.xml" or names.count("meta.xml") != 1:
+            fail(f"meta.xml is not the single last entry: {names[-3:]}")
+        meta = archive.read("meta.xml").decode("ascii")
+        if not meta.startswith(f"<root>\r\n    <id>{meta_id}</id>\r\n") or not meta.endswith(
+                "</root>\r\n"):
+            fail("meta.xml text: " + repr(meta))
+        files = set(n for n in names if not n.endswith("/"))
+        folders = set(n for n in names if n.endswith("/"))
+        for name in files:
+            parts = name.split("/")[:-1]
+            for i in range(1, len(parts) + 1):
+                if "/".join(parts[:i]) + "/" not in folders:
+                    fail(f"no folder entry for {name}")
+        for entry in entries:
+            if entry not in files:
+                fail(f"{entry} missing; package holds {sorted(files)}")
+
+
+def decode(data):
+    image = Image.open(io.BytesIO(data))
+    image.load()
+    return image.convert("RGBA")
+
+
+def check_solid(package, entry, color):
+    data = read_entry(package, entry)
+    want = tuple(int(color[i:i + 2], 16) for i in (0, 2, 4))
+    image = decode(data)
+    for pixel in image.getdata():
+        # 5:6:5 quantisation: at most 8 off per channel, fully opaque.
+        if any(abs(pixel[c] - want[c]) > 8 for c in range(3)) or pixel[3] != 255:
+            fail(f"{entry}: pixel {pixel} is not {want} opaque")
+    source_header = struct.unpack("<I", data[28:32])[0]
+    return image.size, source_header
+
+
+def check_shaded(package, entry, source_package, source_entry, percent):
+    shaded = decode(read_entry(package, entry))
+    source = decode(read_entry(source_package, source_entry))
+    if shaded.size != source.size:
+        fail("size changed")
+    worst = 0
+    for a, b in zip(shaded.getdata(), source.getdata()):
+        for c in range(3):
+            worst = max(worst, abs(a[c] - b[c] * percent // 100))
+        if abs(a[3] - b[3]) > 20:
+            fail(f"alpha changed: {a} from {b}")
+    if worst > 40:
+        fail(f"shaded colours off by {worst}")
+
+
+CRASH_FX = b"shaders/std_effects/PBS_tank_crash.fx"
+TANK_FX = b"shaders/std_effects/PBS_tank.fx"
+
+
+def expected_crash_visual(source, kind, inside_step, remove_shadows):
+    """The bytes the crash patch must produce, computed from the file's own layout: a texture
+    value follows its key directly and the byte four before the key counts key and value."""
+    data = bytearray(source)
+    if kind == "tanks":
+        data = bytearray(bytes(data).replace(CRASH_FX, TANK_FX + b"\0" * 6))
+    keys = [b"diffuseMap"] + ([b"excludeMaskAndAOMap"] if remove_shadows else [])
+    j = 4
+    while j < len(data):
+        key = next((k for k in keys if data[j:j + len(k)] == k), None)
+        if key is None:
+            j += 1
+            continue
+        count = data[j - 4]
+        value = bytes(data[j + len(key):j + count]).decode("latin-1").replace("/", "\\")
+        name = value.rsplit("\\", 1)[-1].lower()
+        folder = value[:value.rfind("\\") + 1].lower()
+        if kind == "tracks":
+            new = key + b"vehicles/track_crash.dds"
+        elif "_inside" in name:
+            new = key + b"vehicles/inside_crash.dds" if inside_step else None
+        elif "_inside" in folder:
+            new = None
+        else:
+            new = key + b"vehicles/tank_crash.dds"
+        if new is None or count == 0:
+            j += 1
+            continue
+        data[j:j + count] = (new + b"\0" * count)[:count]
+        j += count
+    return bytes(data)
+
+
+def check_crash_visual(package, entry, source_package, source_entry, kind, remove_shadows):
+    patched = read_entry(package, entry)
+    source = read_entry(source_package, source_entry)
+    inside_step = "gun" not in entry.rsplit("/", 1)[-1].lower()
+    expected = expected_crash_visual(source, kind, inside_step, remove_shadows)
+    if expected == source:
+        fail("the source has nothing to patch")
+    if patched != expected:
+        first = next(i for i in range(len(expected)) if i >= len(patched) or
+                     patched[i] != expected[i])
+        fail(f"{entry}: bytes differ from the expected patch at {first}: "
+             f"{patched[first:first + 24]!r} vs {expected[first:first + 24]!r}")
+
+
+def blobs(data):
+    """(name, offset, length) of each embedded texture, found by the DDS magic."""
+    result = []
+    at = data.find(b"DDS ")
+    while at >= 0:
+        length = struct.unpack("<I", data[at - 4:at])[0]
+        after = at + length
+        sidecar = struct.unpack("<I", data[after:after + 4])[0]
+        name_at = after + 4 + sidecar
+        name_len = struct.unpack("<I", data[name_at:name_at + 4])[0]
+        name = data[name_at + 4:name_at + 4 + name_len].decode("latin-1")
+        result.append((name, at, length))
+        at = data.find(b"DDS ", name_at + 4 + name_len)
+    return result
+
+
+def check_spacebin(package, entry, source_package, source_entry, names):
+    patched = read_entry(package, entry)
+    source = read_entry(source_package, source_entry)
+    if len(patched) != len(source):
+        fail("space.bin length changed")
+    listed = set(n.lower() for n in names)
+    records = blobs(source)
+    changed_any = False
+    last_end = 0
+    for name, at, length in records:
+        same = patched[at:at + length] == source[at:at + length]
+        if patched[last_end:at] != source[last_end:at]:
+            fail(f"bytes outside the textures changed before {name}")
+        last_end = at + length
+        if name.lower() in listed:
+            if same:
+                fail(f"listed texture {name} unchanged")
+            changed_any = True
+        elif not same:
+            fail(f"unlisted texture {name} changed")
+    if patched[last_end:] != source[last_end:]:
+        fail("bytes after the textures changed")
+    if not changed_any:
+        fail("no texture changed")
+
+
+def main(argv):
+    command = argv[1]
+    if command == "wotmod":
+        check_wotmod(argv[2], argv[3], argv[4:])
+    elif command == "solid":
+        check_solid(argv[2], argv[3], argv[4])
+    elif command == "shaded":
+        check_shaded(argv[2], argv[3], argv[4], argv[5], int(argv[6]))
+    elif command == "crashvisual":
+        check_crash_visual(argv[2], argv[3], argv[4], argv[5], argv[6],
+                           len(argv) > 7 and argv[7] == "remove-shadows")
+    elif command == "spacebin":
+        check_spacebin(argv[2], argv[3], argv[4], argv[5], argv[6:])
+    else:
+        fail("unknown command " + command)
+    print("ok")
+
+
+if __name__ == "__main__":
+    main(sys.argv)
