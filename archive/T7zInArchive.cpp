@@ -4,7 +4,7 @@
 #include <memory>
 
 #include "archive/ESevenZipError.h"
-#include "archive/T7zComObject.h"
+#include "archive/T7zCallback.h"
 #include "archive/WideText.h"
 #include "platform/FileSystem.h"
 #include "platform/PathText.h"
@@ -20,13 +20,12 @@ constexpr uint32_t kUtf8CodePage = 65001;
 
 }  // namespace
 
-// The reader's open and extract callback for one library call. It forwards to the reader until
-// the call returns; the library might keep a reference longer, so the reader detaches it then.
-class T7zReaderCallback final : public T7zComObject<T7zReaderCallback, IArchiveExtractCallback,
-                                                    IArchiveOpenCallback, ICryptoGetTextPassword> {
+// The reader's open and extract callback for one library call.
+class T7zReaderCallback final
+    : public T7zCallback<T7zReaderCallback, T7zInArchive, IArchiveExtractCallback,
+                         IArchiveOpenCallback, ICryptoGetTextPassword> {
  public:
-  explicit T7zReaderCallback(T7zInArchive* owner) : owner_(owner) {}
-  void Detach() { owner_ = nullptr; }
+  using T7zCallback::T7zCallback;
 
   HRESULT QueryInterface(const GUID& iid, void** out) noexcept override {
     void* found = nullptr;
@@ -41,84 +40,49 @@ class T7zReaderCallback final : public T7zComObject<T7zReaderCallback, IArchiveE
   }
 
   // IProgress (extraction).
-  HRESULT SetTotal(uint64_t total) noexcept override { return Progress(true, &total); }
-  HRESULT SetCompleted(const uint64_t* value) noexcept override { return Progress(false, value); }
+  HRESULT SetTotal(uint64_t total) noexcept override { return ForwardProgress(true, &total); }
+  HRESULT SetCompleted(const uint64_t* value) noexcept override {
+    return ForwardProgress(false, value);
+  }
 
   // IArchiveOpenCallback: progress in bytes.
   HRESULT SetTotal(const uint64_t*, const uint64_t* bytes) noexcept override {
-    return Progress(true, bytes);
+    return ForwardProgress(true, bytes);
   }
   HRESULT SetCompleted(const uint64_t*, const uint64_t* bytes) noexcept override {
-    return Progress(false, bytes);
+    return ForwardProgress(false, bytes);
   }
 
   HRESULT GetStream(uint32_t index, ISequentialOutStream** out, int32_t askMode) noexcept override {
     if (!out) return E_INVALIDARG;
     *out = nullptr;
-    if (!owner_) return E_ABORT;
-    try {
-      return owner_->GetItemStream(index, out, askMode);
-    } catch (...) {
-      return owner_->Fail(std::current_exception());
-    }
+    return Forward([&](T7zInArchive& reader) { return reader.GetItemStream(index, out, askMode); });
   }
 
   HRESULT PrepareOperation(int32_t) noexcept override { return S_OK; }
 
   HRESULT SetOperationResult(int32_t result) noexcept override {
-    if (!owner_) return E_ABORT;
-    try {
-      owner_->ItemResult(result);
+    return Forward([&](T7zInArchive& reader) {
+      reader.ItemResult(result);
       return S_OK;
-    } catch (...) {
-      return owner_->Fail(std::current_exception());
-    }
+    });
   }
 
   HRESULT CryptoGetTextPassword(BSTR* password) noexcept override {
     if (!password) return E_INVALIDARG;
     *password = nullptr;
-    if (!owner_) return E_ABORT;
-    try {
+    return Forward([&](T7zInArchive& reader) {
       std::string text;
-      const HRESULT result = owner_->Password(text);
-      if (result != S_OK) return result;
-      *password = AllocBstr(text);
-      return S_OK;
-    } catch (...) {
-      return owner_->Fail(std::current_exception());
-    }
+      const HRESULT result = reader.Password(text);
+      if (result == S_OK) *password = AllocBstr(text);
+      return result;
+    });
   }
-
- private:
-  HRESULT Progress(bool isTotal, const uint64_t* value) noexcept {
-    if (!owner_) return E_ABORT;
-    if (!value) return S_OK;
-    try {
-      return owner_->Progress(isTotal, *value);
-    } catch (...) {
-      return owner_->Fail(std::current_exception());
-    }
-  }
-
-  T7zInArchive* owner_;
 };
 
 namespace {
 
-// Detaches the callback from the reader when a library call returns, also by an exception.
-class TCallbackScope {
- public:
-  explicit TCallbackScope(T7zInArchive* owner)
-      : callback_(MakeComObject<T7zReaderCallback>(owner)) {}
-  ~TCallbackScope() { callback_->Detach(); }
-  TCallbackScope(const TCallbackScope&) = delete;
-  TCallbackScope& operator=(const TCallbackScope&) = delete;
-  T7zReaderCallback* Get() const { return callback_.Get(); }
-
- private:
-  T7zRef<T7zReaderCallback> callback_;
-};
+using TReaderCallbackScope = T7zCallbackScope<T7zReaderCallback>;
 
 }  // namespace
 
@@ -163,11 +127,11 @@ void T7zInArchive::Open(T7zRef<T7zStream> stream) {
   const uint64_t maxStart = kMaxStartSearch;
   HRESULT result;
   {
-    TCallbackScope callback(this);
+    TReaderCallbackScope callback(this);
     result = archive.Open(stream->AsInStream(), &maxStart,
                           static_cast<IArchiveOpenCallback*>(callback.Get()));
   }
-  std::exception_ptr error = TakeError();
+  std::exception_ptr error = callbackError_.Take();
   if (result != S_OK || error) {
     archive.Close();
     archive_.Reset();
@@ -305,7 +269,7 @@ void T7zInArchive::Extract(const uint32_t* indices, uint32_t count, bool test, T
   firstItemError_.clear();
   HRESULT result;
   {
-    TCallbackScope callback(this);
+    TReaderCallbackScope callback(this);
     result = archive.Extract(indices, count, test ? 1 : 0,
                              static_cast<IArchiveExtractCallback*>(callback.Get()));
   }
@@ -313,7 +277,7 @@ void T7zInArchive::Extract(const uint32_t* indices, uint32_t count, bool test, T
   targetStream_ = nullptr;
   targetFolder_.clear();
   itemStreamCallback_ = nullptr;
-  if (std::exception_ptr error = TakeError()) std::rethrow_exception(error);
+  if (std::exception_ptr error = callbackError_.Take()) std::rethrow_exception(error);
   CheckResult(result);
   if (!firstItemError_.empty()) throw ESevenZipError(std::exchange(firstItemError_, {}));
 }
@@ -387,17 +351,6 @@ HRESULT T7zInArchive::Password(std::string& password) {
     return result;
   }
   return S_FALSE;
-}
-
-std::exception_ptr T7zInArchive::TakeError() {
-  std::lock_guard<std::mutex> lock(errorLock_);
-  return std::exchange(error_, nullptr);
-}
-
-HRESULT T7zInArchive::Fail(std::exception_ptr error) noexcept {
-  std::lock_guard<std::mutex> lock(errorLock_);
-  if (!error_) error_ = std::move(error);
-  return E_ABORT;
 }
 
 }  // namespace pallograph

@@ -11,13 +11,12 @@
 #pragma once
 
 #include <cstdint>
-#include <exception>
 #include <functional>
-#include <mutex>
 #include <string>
 #include <vector>
 
 #include "archive/SevenZipAbi.h"
+#include "archive/T7zCallback.h"
 #include "archive/T7zPlugin.h"
 #include "archive/T7zRef.h"
 #include "archive/T7zStream.h"
@@ -78,6 +77,8 @@ class T7zInArchive final : public T7zArchive {
 
  private:
   friend class T7zReaderCallback;
+  template <class, class, class...>
+  friend class T7zCallback;
 
   enum class TTarget { None, Stream, Each, Folder };
 
@@ -93,8 +94,6 @@ class T7zInArchive final : public T7zArchive {
   void ItemResult(int32_t operationResult);
   sevenzip::HRESULT Progress(bool isTotal, uint64_t value);
   sevenzip::HRESULT Password(std::string& password);
-  sevenzip::HRESULT Fail(std::exception_ptr error) noexcept;
-  std::exception_ptr TakeError();
 
   T7zRef<sevenzip::IInArchive> archive_;
   T7zRef<T7zStream> inStream_;
@@ -113,8 +112,7 @@ class T7zInArchive final : public T7zArchive {
   std::string password_;
   bool passwordKnown_ = false;
 
-  std::mutex errorLock_;
-  std::exception_ptr error_;  // guarded by errorLock_: the first failure inside a callback
+  T7zCallbackError callbackError_;
 };
 
 }  // namespace pallograph

@@ -4,7 +4,7 @@
 #include <memory>
 
 #include "archive/ESevenZipError.h"
-#include "archive/T7zComObject.h"
+#include "archive/T7zCallback.h"
 #include "archive/T7zStream.h"
 #include "archive/TPendingFiles.h"
 #include "archive/WideText.h"
@@ -111,12 +111,12 @@ std::string FormatPartNumber(const std::string& format, size_t number) {
 
 }  // namespace
 
-// The writer's update callback for one UpdateItems call; detached when the call returns.
+// The writer's update callback for one UpdateItems call.
 class T7zWriterCallback final
-    : public T7zComObject<T7zWriterCallback, IArchiveUpdateCallback, ICryptoGetTextPassword2> {
+    : public T7zCallback<T7zWriterCallback, T7zOutArchive, IArchiveUpdateCallback,
+                         ICryptoGetTextPassword2> {
  public:
-  explicit T7zWriterCallback(T7zOutArchive* owner) : owner_(owner) {}
-  void Detach() { owner_ = nullptr; }
+  using T7zCallback::T7zCallback;
 
   HRESULT QueryInterface(const GUID& iid, void** out) noexcept override {
     void* found = nullptr;
@@ -128,8 +128,10 @@ class T7zWriterCallback final
     return Answer(found, out);
   }
 
-  HRESULT SetTotal(uint64_t total) noexcept override { return Progress(true, &total); }
-  HRESULT SetCompleted(const uint64_t* value) noexcept override { return Progress(false, value); }
+  HRESULT SetTotal(uint64_t total) noexcept override { return ForwardProgress(true, &total); }
+  HRESULT SetCompleted(const uint64_t* value) noexcept override {
+    return ForwardProgress(false, value);
+  }
 
   HRESULT GetUpdateItemInfo(uint32_t, int32_t* newData, int32_t* newProps,
                             uint32_t* indexInArchive) noexcept override {
@@ -137,29 +139,21 @@ class T7zWriterCallback final
     if (newData) *newData = 1;
     if (newProps) *newProps = 1;
     if (indexInArchive) *indexInArchive = UINT32_MAX;
-    return owner_ ? S_OK : E_ABORT;
+    return S_OK;
   }
 
   HRESULT GetProperty(uint32_t index, PROPID propId, PROPVARIANT* value) noexcept override {
     if (!value) return E_INVALIDARG;
-    if (!owner_) return E_ABORT;
-    try {
-      owner_->ItemProperty(index, propId, value);
+    return Forward([&](T7zOutArchive& writer) {
+      writer.ItemProperty(index, propId, value);
       return S_OK;
-    } catch (...) {
-      return owner_->Fail(std::current_exception());
-    }
+    });
   }
 
   HRESULT GetStream(uint32_t index, ISequentialInStream** stream) noexcept override {
     if (!stream) return E_INVALIDARG;
     *stream = nullptr;
-    if (!owner_) return E_ABORT;
-    try {
-      return owner_->ItemStream(index, stream);
-    } catch (...) {
-      return owner_->Fail(std::current_exception());
-    }
+    return Forward([&](T7zOutArchive& writer) { return writer.ItemStream(index, stream); });
   }
 
   HRESULT SetOperationResult(int32_t) noexcept override { return S_OK; }
@@ -168,30 +162,14 @@ class T7zWriterCallback final
     if (!isDefined || !password) return E_INVALIDARG;
     *isDefined = 0;
     *password = nullptr;
-    if (!owner_) return E_ABORT;
-    try {
-      if (!owner_->password_.empty()) {
-        *password = AllocBstr(owner_->password_);
+    return Forward([&](T7zOutArchive& writer) {
+      if (!writer.password_.empty()) {
+        *password = AllocBstr(writer.password_);
         *isDefined = 1;
       }
       return S_OK;
-    } catch (...) {
-      return owner_->Fail(std::current_exception());
-    }
+    });
   }
-
- private:
-  HRESULT Progress(bool isTotal, const uint64_t* value) noexcept {
-    if (!owner_) return E_ABORT;
-    if (!value) return S_OK;
-    try {
-      return owner_->Progress(isTotal, *value);
-    } catch (...) {
-      return owner_->Fail(std::current_exception());
-    }
-  }
-
-  T7zOutArchive* owner_;
 };
 
 T7zOutArchive::T7zOutArchive(const std::string& libraryPath)
@@ -343,13 +321,15 @@ void T7zOutArchive::WriteBatchToStream(TStream& stream, size_t batchIndex) {
   IOutArchive& archive = OutArchive();
   const TBatchList& batch = batches_[batchIndex];
   T7zRef<T7zStream> output = T7zStream::Borrow(stream);
-  T7zRef<T7zWriterCallback> callback = MakeComObject<T7zWriterCallback>(this);
+  HRESULT result;
   writingBatch_ = &batch;
-  const HRESULT result = archive.UpdateItems(output->AsOutStream(),
-                                             static_cast<uint32_t>(batch.size()), callback.Get());
-  callback->Detach();
+  {
+    T7zCallbackScope<T7zWriterCallback> callback(this);
+    result = archive.UpdateItems(output->AsOutStream(), static_cast<uint32_t>(batch.size()),
+                                 callback.Get());
+  }
   writingBatch_ = nullptr;
-  if (std::exception_ptr error = TakeError()) std::rethrow_exception(error);
+  if (std::exception_ptr error = callbackError_.Take()) std::rethrow_exception(error);
   CheckResult(result);
 }
 
@@ -459,17 +439,6 @@ HRESULT T7zOutArchive::ItemStream(uint32_t index, ISequentialInStream** out) con
 
 HRESULT T7zOutArchive::Progress(bool isTotal, uint64_t value) {
   return progressCallback_ ? progressCallback_(isTotal, value) : S_OK;
-}
-
-std::exception_ptr T7zOutArchive::TakeError() {
-  std::lock_guard<std::mutex> lock(errorLock_);
-  return std::exchange(error_, nullptr);
-}
-
-HRESULT T7zOutArchive::Fail(std::exception_ptr error) noexcept {
-  std::lock_guard<std::mutex> lock(errorLock_);
-  if (!error_) error_ = std::move(error);
-  return E_ABORT;
 }
 
 }  // namespace pallograph

@@ -10,15 +10,14 @@
 #pragma once
 
 #include <cstdint>
-#include <exception>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <vector>
 
 #include "archive/SevenZipAbi.h"
 #include "archive/T7zBatchItem.h"
+#include "archive/T7zCallback.h"
 #include "archive/T7zPlugin.h"
 #include "archive/T7zRef.h"
 #include "platform/Stream.h"
@@ -87,6 +86,8 @@ class T7zOutArchive final : public T7zArchive {
 
  private:
   friend class T7zWriterCallback;
+  template <class, class, class...>
+  friend class T7zCallback;
 
   sevenzip::IOutArchive& OutArchive();
   void AddItem(T7zBatchItem item);
@@ -99,8 +100,6 @@ class T7zOutArchive final : public T7zArchive {
   void ItemProperty(uint32_t index, sevenzip::PROPID propId, sevenzip::PROPVARIANT* value) const;
   sevenzip::HRESULT ItemStream(uint32_t index, sevenzip::ISequentialInStream** out) const;
   sevenzip::HRESULT Progress(bool isTotal, uint64_t value);
-  sevenzip::HRESULT Fail(std::exception_ptr error) noexcept;
-  std::exception_ptr TakeError();
 
   T7zRef<sevenzip::IOutArchive> archive_;
   ATBatchList batches_;
@@ -111,8 +110,7 @@ class T7zOutArchive final : public T7zArchive {
   std::string partNameFormat_ = "_Part%.2d";
   TProgressCallback progressCallback_;
 
-  std::mutex errorLock_;
-  std::exception_ptr error_;  // guarded by errorLock_: the first failure inside a callback
+  T7zCallbackError callbackError_;
 };
 
 }  // namespace pallograph

@@ -65,4 +65,15 @@ inline std::string ToBackslashes(std::string text) {
   return text;
 }
 
+// Python zipfile's description of an archive (tests/archive/inspect_zip.py): one line per entry
+// (name, method, flags, Unix mode, extra field ids), then the local-header, testzip, comment and
+// last-entry lines.
+inline std::vector<std::string> InspectZip(const std::string& nativeZip) {
+  std::vector<std::string> lines;
+  std::istringstream in(RunPythonScript("tests/archive/inspect_zip.py", {nativeZip}).Out);
+  std::string line;
+  while (std::getline(in, line)) lines.push_back(line);
+  return lines;
+}
+
 }  // namespace pallograph::test

@@ -16,19 +16,6 @@
 namespace pallograph {
 namespace {
 
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  std::string line;
-  while (std::getline(in, line)) lines.push_back(line);
-  return lines;
-}
-
-// zipfile's description of an archive: entry lines, then testzip, comment and last-entry lines.
-std::vector<std::string> Inspect(const std::string& nativeZip) {
-  return Lines(test::RunPythonScript("tests/archive/inspect_zip.py", {nativeZip}).Out);
-}
-
 std::vector<std::string> ArchivePaths(const TBatchList& batch) {
   std::vector<std::string> paths;
   for (const T7zBatchItem& item : batch) paths.push_back(item.ArchivePath);
@@ -111,7 +98,7 @@ TEST_F(T7zOutArchiveTest, WritesStoredZipThatIndependentToolsAccept) {
   test::WriteText(dir_.Native("out.zip"), "old content");
   writer_->WriteToFile(Program("out.zip"));
 
-  const std::vector<std::string> lines = Inspect(dir_.Native("out.zip"));
+  const std::vector<std::string> lines = test::InspectZip(dir_.Native("out.zip"));
   ASSERT_EQ(lines.size(), 12u);
   // name, method, flags (0x800 only for UTF-8 names; no data descriptor), mode, extra fields
   // (NTFS times only: no zip64).
@@ -149,10 +136,12 @@ TEST_F(T7zOutArchiveTest, WritesOneFilePerBatchWithPartNames) {
   ASSERT_EQ(writer_->GetBatches().size(), 3u);
   writer_->WriteToFile(Program("out.zip"));
   EXPECT_FALSE(FileExists(Program("out.zip")));
-  EXPECT_EQ(Inspect(dir_.Native("out_Part01.zip"))[0],
+  EXPECT_EQ(test::InspectZip(dir_.Native("out_Part01.zip"))[0],
             "res/vehicles/russian/Hull_ünï.visual\tstored\t800\t100644\t000a");
-  EXPECT_EQ(Inspect(dir_.Native("out_Part02.zip"))[0], "res/a.dds\tstored\t0\t100644\t000a");
-  EXPECT_EQ(Inspect(dir_.Native("out_Part03.zip"))[2], "meta.xml\tstored\t0\t100644\t000a");
+  EXPECT_EQ(test::InspectZip(dir_.Native("out_Part02.zip"))[0],
+            "res/a.dds\tstored\t0\t100644\t000a");
+  EXPECT_EQ(test::InspectZip(dir_.Native("out_Part03.zip"))[2],
+            "meta.xml\tstored\t0\t100644\t000a");
   EXPECT_EQ(writer_->GetCurrentBatch(), 2u);
 
   writer_->SetPartNameFormat("-%d of 2");

@@ -11,19 +11,6 @@
 namespace pallograph {
 namespace {
 
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  std::string line;
-  while (std::getline(in, line)) lines.push_back(line);
-  return lines;
-}
-
-// Entry names (with method, flags, mode, extras) and the check lines of inspect_zip.py.
-std::vector<std::string> Inspect(const std::string& nativeZip) {
-  return Lines(test::RunPythonScript("tests/archive/inspect_zip.py", {nativeZip}).Out);
-}
-
 std::string Entry(const std::string& name, bool folder) {
   return name + (folder ? "\tstored\t0\t40755\t000a" : "\tstored\t0\t100644\t000a");
 }
@@ -79,7 +66,7 @@ class PackWotmodTest : public ::testing::Test {
 TEST_F(PackWotmodTest, WritesStoredPackageWithFolderEntriesAndMetaLast) {
   test::WriteText(dir_.Native("out/pkg.wotmod"), "previous package");
   ASSERT_TRUE(Pack("out/pkg.wotmod", false));
-  EXPECT_EQ(Inspect(dir_.Native("out/pkg.wotmod")),
+  EXPECT_EQ(test::InspectZip(dir_.Native("out/pkg.wotmod")),
             (std::vector<std::string>{
                 Entry("res/", true), Entry("res/vehicles/", true), Entry("res/vehicles/p1/", true),
                 Entry("res/vehicles/p2/", true), Entry("res/vehicles/p3/", true),
@@ -105,7 +92,7 @@ TEST_F(PackWotmodTest, SplitsIntoPartsEachWithItsOwnMeta) {
   for (int part = 1; part <= 3; ++part) {
     const std::string p = std::to_string(part);
     const std::string file = dir_.Native("out/pkg_Part" + p + ".wotmod");
-    EXPECT_EQ(Inspect(file),
+    EXPECT_EQ(test::InspectZip(file),
               (std::vector<std::string>{Entry("res/", true), Entry("res/vehicles/", true),
                                         Entry("res/vehicles/p" + p + "/", true),
                                         Entry("res/vehicles/p" + p + "/f" + p + ".dds", false),
