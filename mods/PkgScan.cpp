@@ -45,8 +45,8 @@ bool TPkgScan::SaveEntry(const std::string& entryName, const void* data, size_t 
   return true;
 }
 
-void TPkgScan::RepaintTextures(
-    const std::function<TTextureChange(const std::string& name)>& select) {
+void TPkgScan::WalkPackage(const std::function<bool(const std::string& name)>& wanted,
+                           const TEntryHandler& handle) {
   try {
     TPackageReader reader(libraryPath_, pkgFile_);
     if (LogEnabled()) Log("Open \t" + pkgFile_);
@@ -54,24 +54,39 @@ void TPkgScan::RepaintTextures(
     for (uint32_t index = 0; index < count; ++index) {
       if (reader.IsFolder(index)) continue;
       const std::string name = reader.Path(index);
-      const TTextureChange change = select(name);
-      if (!change) continue;
+      if (!wanted(name)) continue;
       if (!IsSafeRelativePath(name)) {
         LogUnsafeEntry(name);
         continue;
       }
-      if (LogEnabled()) Log("Read \t\t" + name);
-      TMemoryStream stream;
-      reader.Extract(index, stream);
-      if (LogEnabled()) Log("Repaint \t" + name);
-      if (!change(stream.Data())) throw Exception(name + " - failed to create repainted texture!");
-      SaveEntry(name, stream.Data().data(), stream.Data().size());
+      if (!handle(reader, index, name)) break;
     }
   } catch (const std::exception& error) {
     errorText_ = ExceptionRecord(pkgFile_, error);
   } catch (...) {
     errorText_ = UnknownExceptionRecord(pkgFile_);
   }
+}
+
+void TPkgScan::RepaintTextures(
+    const std::function<TTextureChange(const std::string& name)>& select) {
+  TTextureChange change;
+  WalkPackage(
+      [&](const std::string& name) {
+        change = select(name);
+        return static_cast<bool>(change);
+      },
+      [&](TPackageReader& reader, uint32_t index, const std::string& name) {
+        if (LogEnabled()) Log("Read \t\t" + name);
+        TMemoryStream stream;
+        reader.Extract(index, stream);
+        if (LogEnabled()) Log("Repaint \t" + name);
+        if (!change(stream.Data())) {
+          throw Exception(name + " - failed to create repainted texture!");
+        }
+        SaveEntry(name, stream.Data().data(), stream.Data().size());
+        return true;
+      });
 }
 
 }  // namespace pallograph

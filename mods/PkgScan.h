@@ -14,6 +14,8 @@
 
 namespace pallograph {
 
+class TPackageReader;
+
 class TPkgScan {
  public:
   // pkgFile: full program path of the package. outPath: output folder ending in '\'.
@@ -41,6 +43,16 @@ class TPkgScan {
   bool SaveEntry(const std::string& entryName, const void* data, size_t size);
   // Logs that an entry with an unsafe name was not written.
   void LogUnsafeEntry(const std::string& entryName) const;
+
+  // Handles one wanted entry of the open package; false stops the walk. May throw.
+  using TEntryHandler =
+      std::function<bool(TPackageReader& reader, uint32_t index, const std::string& name)>;
+  // The common walk: opens the package (logging "Open"), and hands each file entry, in archive
+  // order, that `wanted` accepts to `handle`; a wanted entry whose name is not safe to join to
+  // the output folder is skipped with a log line. An exception ends the walk with the exception
+  // record; the package is closed in every case. Never throws.
+  void WalkPackage(const std::function<bool(const std::string& name)>& wanted,
+                   const TEntryHandler& handle);
 
   // Changes one texture in memory; false when it cannot be changed.
   using TTextureChange = std::function<bool(std::vector<uint8_t>& texture)>;

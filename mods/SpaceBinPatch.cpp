@@ -54,26 +54,15 @@ bool TSpaceBinPatch::PatchData(TBytesArray& data) {
 
 void TSpaceBinPatch::Patch() {
   if (files_.empty()) return;
-  try {
-    TPackageReader reader(libraryPath_, pkgFile_);
-    if (LogEnabled()) Log("Open \t" + pkgFile_);
-    const uint32_t count = reader.Count();
-    for (uint32_t index = 0; index < count; ++index) {
-      if (reader.IsFolder(index)) continue;
-      const std::string name = reader.Path(index);
-      if (LowerCaseAscii(name).find("space.bin") == std::string::npos) continue;
-      if (!IsSafeRelativePath(name)) {
-        LogUnsafeEntry(name);
-        continue;
-      }
-      PatchEntry(reader, index, name);
-      break;
-    }
-  } catch (const std::exception& error) {
-    errorText_ = ExceptionRecord(pkgFile_, error);
-  } catch (...) {
-    errorText_ = UnknownExceptionRecord(pkgFile_);
-  }
+  // Only the first space.bin of the package is handled.
+  WalkPackage(
+      [](const std::string& name) {
+        return LowerCaseAscii(name).find("space.bin") != std::string::npos;
+      },
+      [this](TPackageReader& reader, uint32_t index, const std::string& name) {
+        PatchEntry(reader, index, name);
+        return false;
+      });
 }
 
 void TSpaceBinPatch::PatchEntry(TPackageReader& reader, uint32_t index, const std::string& name) {

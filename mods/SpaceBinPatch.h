@@ -12,8 +12,6 @@
 
 namespace pallograph {
 
-class TPackageReader;
-
 class TSpaceBinPatch final : public TPkgScan {
  public:
   using TPkgScan::TPkgScan;
