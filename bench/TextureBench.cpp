@@ -83,8 +83,8 @@ struct TQuality {
   double Alpha = 0;
 };
 
-// RMSE after decoding with this codec's decoder; DXT1 colour counts only where the source is
-// opaque enough to be kept, DXT5 colour weighs every pixel.
+// RMSE after decoding with this codec's decoder. Colour counts only where it is visible: where
+// the source is opaque enough for DXT1 to keep it, and where its alpha is not 0 for DXT5.
 TQuality Measure(bool dxt1, const std::vector<std::vector<uint8_t>>& encoded) {
   double rgb = 0, alpha = 0, rgbCount = 0, alphaCount = 0;
   for (size_t n = 0; n < gCorpus.size(); ++n) {
@@ -93,7 +93,7 @@ TQuality Measure(bool dxt1, const std::vector<std::vector<uint8_t>>& encoded) {
     DecodeDXTImage(encoded[n].data(), dxt1, source.Width, WriteBitmapBlock, decoded, source.Height);
     for (size_t i = 0; i < source.Pixels.size(); ++i) {
       const uint32_t s = source.Pixels[i], d = decoded.Pixels[i];
-      if (!dxt1 || (s >> 24) >= 128) {
+      if ((s >> 24) >= (dxt1 ? 128u : 1u)) {
         for (int c = 0; c < 3; ++c) {
           rgb += std::pow(double((s >> (8 * c)) & 0xFF) - double((d >> (8 * c)) & 0xFF), 2);
         }
