@@ -1,7 +1,7 @@
 #include "mods/DDSRepaint.h"
 
+#include "mods/RepaintCache.h"
 #include "platform/PathText.h"
-#include "texture/DDSTexture.h"
 
 namespace pallograph {
 
@@ -38,7 +38,7 @@ void TDDSRepaint::Repaint(bool includeHD) {
     const std::string color = FindColor(name, includeHD);
     if (color.empty()) return {};
     return [opaque = color + "FF"](std::vector<uint8_t>& texture) {
-      return RepaintDDS(texture, opaque);
+      return SharedRepaintCache().Repaint(texture, opaque);
     };
   });
 }

@@ -5,12 +5,12 @@
 
 #include "mods/JobErrors.h"
 #include "mods/PackageReader.h"
+#include "mods/RepaintCache.h"
 #include "mods/SpaceBinTextures.h"
 #include "platform/Exception.h"
 #include "platform/FileSystem.h"
 #include "platform/PathText.h"
 #include "platform/Stream.h"
-#include "texture/DDSTexture.h"
 
 namespace pallograph {
 
@@ -42,7 +42,7 @@ bool TSpaceBinPatch::PatchData(TBytesArray& data) {
     // The repaint works on a copy: a repaint that fails half-way never reaches the file.
     std::vector<uint8_t> repainted(data.begin() + texture.BlobOffset,
                                    data.begin() + texture.BlobOffset + texture.BlobLength);
-    if (RepaintDDS(repainted, color + "FF") && !repainted.empty() &&
+    if (SharedRepaintCache().Repaint(repainted, color + "FF") && !repainted.empty() &&
         repainted.size() <= texture.BlobLength) {
       std::memcpy(data.data() + texture.BlobOffset, repainted.data(), repainted.size());
       changed = true;

@@ -148,6 +148,14 @@ def crash_tank_visual(vehicle, part, nation="russian", fx=CRASH_FX, inside=True,
     return visual_processed(materials)
 
 
+def _convert():
+    """ImageMagick's own convert (the im6 binary when present, as some wrappers drop alpha)."""
+    for candidate in ("/usr/bin/convert-im6.q16", "/usr/bin/convert"):
+        if os.path.exists(candidate):
+            return candidate
+    return "convert"
+
+
 def dds(width, height, color="red", compression="dxt1", mipmaps=0, alpha_percent=None,
         gradient=None):
     """DDS bytes written by ImageMagick. color: an ImageMagick colour; gradient: "a-b" colours
@@ -155,7 +163,7 @@ def dds(width, height, color="red", compression="dxt1", mipmaps=0, alpha_percent
     with tempfile.TemporaryDirectory() as folder:
         out = os.path.join(folder, "t.dds")
         source = ("gradient:%s" % gradient) if gradient else ("xc:%s" % color)
-        args = ["convert", "-size", "%dx%d" % (width, height), source]
+        args = [_convert(), "-size", "%dx%d" % (width, height), source]
         if alpha_percent is not None:
             args += ["-alpha", "set", "-channel", "A", "-evaluate", "set",
                      "%d%%" % alpha_percent, "+channel"]

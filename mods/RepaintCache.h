@@ -1,0 +1,41 @@
+// Repainted one-colour textures, shared by the map and space.bin jobs. A texture repainted in one
+// colour that carries its own alpha depends only on the source's headers (format, size, mip
+// levels), its length and the colour, never on its pixels; the textures a map config lists share
+// a handful of formats and sizes, so equal sources are repainted once and copied after that.
+// Thread-safe; holds at most its byte limit of results.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+namespace pallograph {
+
+class TRepaintCache {
+ public:
+  explicit TRepaintCache(size_t byteLimit) : byteLimit_(byteLimit) {}
+
+  // RepaintDDS(texture, color): true on success, the texture unchanged on failure. Colours
+  // without their own alpha ("#RRGGBB") keep the source's alpha and are not cached.
+  bool Repaint(std::vector<uint8_t>& texture, const std::string& color);
+
+  size_t Hits() const;
+
+ private:
+  using TResult = std::shared_ptr<const std::vector<uint8_t>>;
+
+  const size_t byteLimit_;
+  mutable std::mutex mutex_;
+  std::unordered_map<std::string, TResult> results_;  // guarded by mutex_
+  size_t bytes_ = 0;                                  // guarded by mutex_
+  size_t hits_ = 0;                                   // guarded by mutex_
+};
+
+// The process's cache (128 MiB of results).
+TRepaintCache& SharedRepaintCache();
+
+}  // namespace pallograph
