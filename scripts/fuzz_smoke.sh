@@ -11,7 +11,9 @@ python=/usr/bin/python3
 CC=clang CXX=clang++ cmake -S "$root" -B "$dir" -G Ninja -DPython3_EXECUTABLE="$python" \
   -DPALLOGRAPH_FUZZ=ON -DPALLOGRAPH_SANITIZE=ON -DPALLOGRAPH_TESTS=OFF \
   -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$dir" --target texture_fuzzer -j2
+fuzzers=$(for f in "$root"/fuzz/*_fuzz.cpp; do n=$(basename "$f" _fuzz.cpp); echo "${n,,}_fuzzer"; done)
+# shellcheck disable=SC2086
+cmake --build "$dir" --target $fuzzers -j2
 
 # Seeds: small DXT1 and DXT5 textures with and without a mip chain.
 corpus="$dir/corpus/texture"
@@ -37,5 +39,10 @@ PY
 
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
-"$dir/fuzz/texture_fuzzer" -max_total_time="$seconds" -max_len=4096 -print_final_stats=1 \
-  "$corpus" 2>&1 | tail -n 5
+for fuzzer in $fuzzers; do
+  seeds="$dir/corpus/${fuzzer%_fuzzer}"
+  mkdir -p "$seeds"
+  echo "== $fuzzer"
+  "$dir/fuzz/$fuzzer" -max_total_time="$seconds" -max_len=4096 -print_final_stats=1 "$seeds" \
+    2>&1 | tail -n 5
+done
