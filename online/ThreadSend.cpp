@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "online/FormPost.h"
+#include "online/SharedWorker.h"
 
 namespace pallograph {
 
@@ -60,16 +61,8 @@ TThreadSend::TThreadSend(std::shared_ptr<TTasksQueue> queue, std::string collect
   state_->Queue = std::move(queue);
   state_->Post.URL = std::move(collectorUrl);
   state_->Post.UserAgent = std::move(userAgent);
-  thread_ = std::thread([state = state_] {
-    try {
-      SenderLoop(*state);
-    } catch (...) {
-      // A sender that fails loses its hits; nothing reaches the user.
-    }
-    const std::lock_guard<std::mutex> lock(state->Mutex);
-    state->Finished = true;
-    state->Changed.notify_all();
-  });
+  // A sender that fails loses its hits; nothing reaches the user.
+  thread_ = StartSharedWorker(state_, [](TState& state) { SenderLoop(state); });
 }
 
 TThreadSend::~TThreadSend() { Stop(0); }

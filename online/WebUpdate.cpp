@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "online/HttpFetch.h"
+#include "online/SharedWorker.h"
 #include "platform/PathText.h"
 #include "platform/System.h"
 #include "platform/Utf8Text.h"
@@ -250,16 +251,7 @@ TWebUpdate::TWebUpdate(const std::string& currentBuild, bool waitForResult, bool
   s.Caption = caption.empty() ? std::string("Pallograph") : caption;
   s.ReportAll = reportAll;
   s.Services = std::move(services);
-  worker_ = std::thread([state = state_] {
-    try {
-      CheckForUpdate(*state);
-    } catch (...) {
-      // The check reports through its messages only; a failure here ends it silently.
-    }
-    const std::lock_guard<std::mutex> lock(state->Mutex);
-    state->Finished = true;
-    state->Changed.notify_all();
-  });
+  worker_ = StartSharedWorker(state_, [](TState& state) { CheckForUpdate(state); });
   if (!waitForResult) return;
 
   bool finished = false;
