@@ -161,14 +161,6 @@ TEST(SpaceBinTexturesTest, FileWithoutMaterialsSectionHasNoTextures) {
   EXPECT_THROW(Walk(data), ERangeError);
 }
 
-TEST(SpaceBinTexturesTest, NegativeSectionSizeMeansNoTextures) {
-  TBytesArray data(2000, 0);
-  std::memcpy(data.data(), "BSMA", 4);
-  const int32_t size = -5;
-  std::memcpy(data.data() + 16, &size, 4);
-  EXPECT_TRUE(Walk(data).empty());
-}
-
 TEST(SpaceBinTexturesTest, NegativeTableSizeIsARangeError) {
   TBytesArray data(2000, 0);
   std::memcpy(data.data(), "BSMA", 4);

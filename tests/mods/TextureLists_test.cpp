@@ -33,13 +33,6 @@ TEST_F(TextureListsTest, AddFilesLowerCasesAndAddsHDTwins) {
   for (const RDDSFile& file : files) EXPECT_EQ(file.Color, "#112233");
 }
 
-TEST_F(TextureListsTest, AddFilesTakesOnlyCountedNames) {
-  RFiles root = Root("a\\", {"one.dds", "two.dds"});
-  root.Count = 1;
-  repaint_.AddFiles({root}, "#000000");
-  EXPECT_EQ(repaint_.Files().size(), 2u);
-}
-
 TEST_F(TextureListsTest, FindColorMatchesHDOnlyAgainstHDEntries) {
   repaint_.AddFiles({Root("content\\tanks\\", {"hull.dds"})}, "#FF0000");
   EXPECT_EQ(repaint_.FindColor("Content\\Tanks\\Hull.dds", true), "#FF0000");
@@ -63,11 +56,6 @@ TEST_F(TextureListsTest, FindColorAcceptsSubstringsAndTakesTheFirstMatch) {
   EXPECT_EQ(repaint_.FindColor("hull.dds", true), "#FF0000");
   EXPECT_EQ(repaint_.FindColor("other\\hull.dds", true), "#0000FF");
   EXPECT_EQ(repaint_.FindColor("content\\tanks\\hull.dds.bak", true), "");
-}
-
-TEST_F(TextureListsTest, FindColorWithEmptyListFindsNothing) {
-  EXPECT_EQ(repaint_.FindColor("", true), "");
-  EXPECT_EQ(repaint_.FindColor("a.dds", true), "");
 }
 
 TEST_F(TextureListsTest, CamouflageEntriesNeedDdsVehiclesAndCamouflageFolder) {

@@ -60,28 +60,5 @@ TEST(ThVisualScanTest, InFoldersMatchesFragmentsIgnoringCase) {
   EXPECT_FALSE(job.InFolders("vehicles\\russian\\R04_T-34\\crash\\hull.visual"));
 }
 
-TEST(ThVisualScanTest, InFoldersUsesOnlyTheCountedNames) {
-  TMainThreadQueue queue;
-  RFiles root = Root("a.pkg", {"first", "second"});
-  root.Count = 1;
-  ThVisualCrashTracks job(root, nullptr, "\\out\\", "\\client\\", test::LibraryFile(), queue);
-  EXPECT_TRUE(job.InFolders("x\\first\\hull.visual"));
-  EXPECT_FALSE(job.InFolders("x\\second\\hull.visual"));
-}
-
-TEST(ThVisualScanTest, UnstartedJobEndsWithoutResults) {
-  TMainThreadQueue queue;
-  std::string log;
-  {
-    ThVisualCrashTracks job(
-        Root("a.pkg", {}), [&](const std::string& l) { log += l; }, "\\out\\", "\\client\\",
-        test::LibraryFile(), queue);
-    EXPECT_TRUE(job.WaitFor(0));
-    EXPECT_EQ(job.ErrorText(), "");
-    EXPECT_EQ(job.FilesCount(), 0);
-  }
-  EXPECT_EQ(log, "");
-}
-
 }  // namespace
 }  // namespace pallograph
