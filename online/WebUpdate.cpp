@@ -160,18 +160,16 @@ void CheckForUpdate(TState& state) {
     }
     return;
   }
-  const std::vector<std::string> lines = SplitLines(version.Text);
-  const long long newest = lines.empty() ? 0 : IntegerOrZero(lines[0]);
-  if (IntegerOrZero(state.CurrentBuild) >= newest) {
+  const RVersionFile file = ParseVersionFile(version.Text, state.BaseURL);
+  if (IntegerOrZero(state.CurrentBuild) >= file.NewestBuild) {
     if (state.ReportAll) {
       Show(state, UpdateMessageText(TUpdateMessage::NoUpdate, state.Language, "", ""),
            MessageIcon::Information);
     }
     return;
   }
-  const std::string versionText = lines.size() > 1 ? lines[1] : std::string();
-  std::string downloadUrl;
-  if (lines.size() > 2 && !Trim(lines[2]).empty()) downloadUrl = state.BaseURL + Trim(lines[2]);
+  const std::string& versionText = file.VersionText;
+  const std::string& downloadUrl = file.DownloadURL;
   const std::string& notesFile = state.Language == 0 ? state.InfoFileRu : state.InfoFileEn;
   const RIStringResult notes = FetchText(state.BaseURL + notesFile);
   const std::string notesText = notes.Error || notes.Empty ? std::string() : notes.Text;
@@ -193,6 +191,15 @@ void CheckForUpdate(TState& state) {
 }
 
 }  // namespace
+
+RVersionFile ParseVersionFile(const std::string& text, const std::string& baseUrl) {
+  const std::vector<std::string> lines = SplitLines(text);
+  RVersionFile file;
+  if (!lines.empty()) file.NewestBuild = IntegerOrZero(lines[0]);
+  if (lines.size() > 1) file.VersionText = lines[1];
+  if (lines.size() > 2 && !Trim(lines[2]).empty()) file.DownloadURL = baseUrl + Trim(lines[2]);
+  return file;
+}
 
 std::string UpdateServerUrl() {
   std::string url = GetEnvironmentText("PALLOGRAPH_UPDATE_URL");

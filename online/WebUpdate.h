@@ -38,6 +38,17 @@ enum class TUpdateMessage {
 std::string UpdateMessageText(TUpdateMessage message, int16_t language,
                               const std::string& versionText, const std::string& notes);
 
+// The version file: line 1 the newest build (text that is not a number counts as 0), line 2 the
+// new version's display text, line 3 the download's file name relative to the server folder.
+struct RVersionFile {
+  long long NewestBuild = 0;
+  std::string VersionText;  // "" when there is no line 2
+  std::string DownloadURL;  // baseUrl + trimmed line 3; "" when line 3 is missing or blank
+};
+// Reads the version file's text (lines split at CR LF, LF or CR). Pure; never throws except for
+// lack of memory.
+RVersionFile ParseVersionFile(const std::string& text, const std::string& baseUrl);
+
 // What the check does to the desktop; tests replace them.
 struct TWebUpdateServices {
   // Shows a message (Yes/No for Question) on the console thread; true for OK/Yes.

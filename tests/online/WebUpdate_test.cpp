@@ -209,6 +209,20 @@ TEST(UpdateMessageTextTest, RussianTextsDifferFromEnglishAndKeepTheNotes) {
             std::string::npos);
 }
 
+TEST(VersionFileTest, LinesSplitAtAnyBreakAndOptionalPartsStayEmpty) {
+  const RVersionFile full = ParseVersionFile("227\r2.2.0\n\t file.zip \r\n", "http://u/");
+  EXPECT_EQ(full.NewestBuild, 227);
+  EXPECT_EQ(full.VersionText, "2.2.0");
+  EXPECT_EQ(full.DownloadURL, "http://u/file.zip");
+  const RVersionFile blank = ParseVersionFile(" 230 \n\n   \n", "http://u/");
+  EXPECT_EQ(blank.NewestBuild, 230);
+  EXPECT_EQ(blank.VersionText, "");
+  EXPECT_EQ(blank.DownloadURL, "");
+  EXPECT_EQ(ParseVersionFile("227x", "").NewestBuild, 0);
+  EXPECT_EQ(ParseVersionFile("", "").NewestBuild, 0);
+  EXPECT_EQ(ParseVersionFile("\n228", "").NewestBuild, 0);
+}
+
 TEST(UpdateServerUrlTest, EnvironmentOverridesAndSlashIsAdded) {
   setenv("PALLOGRAPH_UPDATE_URL", "http://127.0.0.1:1/upd", 1);
   EXPECT_EQ(UpdateServerUrl(), "http://127.0.0.1:1/upd/");
