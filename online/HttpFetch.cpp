@@ -13,13 +13,6 @@ namespace pallograph {
 
 namespace {
 
-struct TCurlGlobal {
-  TCurlGlobal() { curl_global_init(CURL_GLOBAL_DEFAULT); }
-  ~TCurlGlobal() { curl_global_cleanup(); }
-  TCurlGlobal(const TCurlGlobal&) = delete;
-  TCurlGlobal& operator=(const TCurlGlobal&) = delete;
-};
-
 struct TCurlEasyCloser {
   void operator()(CURL* handle) const { curl_easy_cleanup(handle); }
 };
@@ -128,7 +121,12 @@ TAttempt RunAttempt(const RIRequest& request, curl_slist* headers) {
 
 }  // namespace
 
-void InitHttpLibrary() { static TCurlGlobal global; }
+void InitHttpLibrary() {
+  // Set up once and never torn down: a detached update check or statistics sender may still be
+  // inside a transfer while the process exits, and the system reclaims everything then.
+  static const bool initialised = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
+  (void)initialised;
+}
 
 RIURI ParseURI(const std::string& url) {
   RIURI uri;
