@@ -32,7 +32,9 @@ std::string MapArgument(std::string_view arg) {
     if (equals == std::string_view::npos) return std::string(arg);
     const std::string_view value = arg.substr(equals + 1);
     if (IsQuoted(value)) return std::string(arg);
-    return std::string(arg.substr(0, equals + 1)) + Quote(value);
+    std::string mapped(arg.substr(0, equals + 1));
+    mapped.append(Quote(value));
+    return mapped;
   }
   if (!arg.empty() && arg[0] == '-') return std::string(arg);
   return Quote(arg);
