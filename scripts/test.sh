@@ -19,3 +19,6 @@ echo "== tests under sanitizers"
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 (cd "$root/build-asan" && ctest --output-on-failure)
+
+echo "== fuzz smoke (clang, libFuzzer + AddressSanitizer + UndefinedBehaviorSanitizer)"
+scripts/fuzz_smoke.sh "$root/build-fuzz" 5
