@@ -257,3 +257,22 @@ TEST_F(ModsTest, FirstFailureNamesTheRunAndRemoveWotmodClearsEarlierPackages) {
 
 }  // namespace
 }  // namespace pallograph::test
+
+namespace pallograph::test {
+namespace {
+
+TEST(ArchiveLibraryTest, UnloadableLibraryFailsTheStagesWithoutCrashing) {
+  TE2EFixture fixture;
+  const std::string client = fixture.MakeClient();
+  const std::string missing = fixture.Folder() + "/nowhere/7z.so";
+  const TProcessResult r =
+      fixture.Run({"--wot-path=" + client, "--DPT-mod=FF0000", "--MEM-mod=FFFFFF", "--log"}, "\n",
+                  true, {"PALLOGRAPH_ARCHIVE_LIBRARY=" + missing});
+  EXPECT_EQ(r.ExitCode, PosixExit(16011)) << r.Out;
+  EXPECT_NE(r.Err.find("Error loading library"), std::string::npos) << r.Err;
+  EXPECT_NE(ReadText(fixture.LogFile()).find("7-zip library: "), std::string::npos);
+  EXPECT_TRUE(ListTree(TE2EFixture::ModsFolder(client)).empty());
+}
+
+}  // namespace
+}  // namespace pallograph::test
