@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "platform/FaultInjection.h"
 #include "platform/NativePath.h"
 
 #if defined(_WIN32)
@@ -46,13 +47,16 @@ bool TFile::Open(const std::string& path, Mode mode) {
       flags = "a+b";
       break;
   }
+  if (fault::OnOpen(path, mode == Mode::Create || mode == Mode::Append)) return false;
   handle_ = std::fopen(native.c_str(), flags);
+  if (handle_ && mode != Mode::Read) fault::OnOpened(handle_, path);
   if (handle_ && mode == Mode::Append) SeekToEnd();
   return handle_ != nullptr;
 }
 
 bool TFile::Close() {
   if (!handle_) return true;
+  fault::OnClose(handle_);
   const bool ok = std::fclose(handle_) == 0;
   handle_ = nullptr;
   return ok;
@@ -66,7 +70,7 @@ size_t TFile::Read(void* buffer, size_t size) {
 bool TFile::ReadExact(void* buffer, size_t size) { return size == 0 || Read(buffer, size) == size; }
 
 bool TFile::WriteExact(const void* data, size_t size) {
-  if (!handle_) return false;
+  if (!handle_ || fault::OnWrite(handle_, size)) return false;
   return size == 0 || std::fwrite(data, 1, size, handle_) == size;
 }
 

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "platform/FaultInjection.h"
 #include "platform/File.h"
 #include "platform/NativePath.h"
 #include "platform/PathText.h"
@@ -47,7 +48,7 @@ bool PathExists(const std::string& path) {
 }
 
 bool ForceDirectories(const std::string& path) {
-  if (path.empty()) return false;
+  if (path.empty() || fault::OnMakeDirectory(path)) return false;
   std::error_code ec;
   const fs::path native = Native(ExcludeTrailingBackslash(path));
   fs::create_directories(native, ec);
@@ -71,6 +72,7 @@ bool RemoveDirectoryAt(const std::string& path) {
 }
 
 bool RenameFileAt(const std::string& from, const std::string& to) {
+  if (fault::OnRename(to)) return false;
   std::error_code ec;
   fs::rename(Native(from), Native(to), ec);
   return !ec;
