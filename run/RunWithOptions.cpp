@@ -51,6 +51,8 @@ void HaltStartup(TRun& run, const std::string& message, int code) {
   run.Console.Line();
   run.Console.Write("    Press enter to exit...");
   run.Console.ReadLine();
+  // The log keeps the full code: a POSIX caller sees it modulo 256.
+  run.LogLine("Exit code: " + std::to_string(code));
   run.Log.reset();  // closes the log file
   throw THaltRun{code};
 }
@@ -151,6 +153,7 @@ void EndOfRun(TRun& run) {
     run.Console.Write("    Press enter to exit...");
     run.Console.ReadLine();
   }
+  run.LogLine("Exit code: " + std::to_string(run.ExitCode.Code()));
   run.Log.reset();
 }
 
