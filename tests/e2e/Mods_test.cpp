@@ -278,3 +278,49 @@ TEST(ArchiveLibraryTest, UnloadableLibraryFailsTheStagesWithoutCrashing) {
 
 }  // namespace
 }  // namespace pallograph::test
+
+namespace pallograph::test {
+namespace {
+
+struct TStageFailure {
+  const char* Option;
+  const char* ConfigFile;  // written to the configs folder; nullptr: none
+  const char* ConfigText;
+  int Code;
+  const char* Message;
+};
+
+class StageFailureTest : public ::testing::TestWithParam<TStageFailure> {};
+
+TEST_P(StageFailureTest, EndsWithTheStagesCodeAndMessage) {
+  const TStageFailure& c = GetParam();
+  TE2EFixture fixture;
+  const std::string client = fixture.MakeClient();
+  const std::string configs = fixture.Folder() + "/configs";
+  fs::create_directories(configs);
+  if (c.ConfigFile) WriteText(configs + "/" + c.ConfigFile, c.ConfigText);
+  const TProcessResult r =
+      fixture.Run({"--wot-path=" + client, "--configs-path=" + configs, c.Option}, "\n");
+  EXPECT_EQ(r.ExitCode, PosixExit(c.Code)) << r.Out;
+  EXPECT_TRUE(Contains(r.Out, c.Message)) << r.Out;
+  EXPECT_TRUE(ListTree(TE2EFixture::ModsFolder(client)).empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Stages, StageFailureTest,
+    ::testing::Values(
+        TStageFailure{"--MEM-mod=FFFFFF", nullptr, "", 16006, "    Not found cfg-file!"},
+        TStageFailure{"--CTM-mod=FFFFFF", "MapTrains.cfg", "version = 0\ncontent\\\n\tx.dds\n",
+                      16007, "    Not found cfg-file!"},
+        TStageFailure{"--CAMO-mod=50", "Camouflage.cfg", "version = 3\n", 16008,
+                      "    Not found cfg-file!"},
+        TStageFailure{"--MEM-mod=FFFFFF", "MapTanks.cfg", "version = 1\ncontent\\\n\tnone.dds\n",
+                      16032, "    Files packing... Not found dds-files!"},
+        TStageFailure{"--SpaceBin-mod=FF0000", "MapTanks.cfg",
+                      "version = 1\ncontent\\\n\tnone.dds\n", 16052,
+                      "    Files packing... Not found space.bin files!"},
+        TStageFailure{"--CAMO-mod=50", "Camouflage.cfg", "version = 1\nres\\packages\\misc.pkg\n",
+                      16062, "    Files packing... Not found dds-files!"}));
+
+}  // namespace
+}  // namespace pallograph::test
