@@ -1,5 +1,5 @@
-// One form-encoded HTTP POST through libcurl, as the statistics sender sends its hits. Safe from
-// any thread; each call uses its own connection. Never throws.
+// One form-encoded HTTP POST through the platform's HTTP transport, as the statistics sender
+// sends its hits. Safe from any thread; each call uses its own connection. Never throws.
 #pragma once
 
 #include <atomic>

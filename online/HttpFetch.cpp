@@ -1,10 +1,9 @@
 #include "online/HttpFetch.h"
 
-#include <curl/curl.h>
-
 #include <exception>
-#include <memory>
+#include <vector>
 
+#include "platform/HttpTransport.h"
 #include "platform/PathText.h"
 #include "platform/System.h"
 #include "platform/Utf8Text.h"
@@ -13,54 +12,16 @@ namespace pallograph {
 
 namespace {
 
-struct TCurlEasyCloser {
-  void operator()(CURL* handle) const { curl_easy_cleanup(handle); }
-};
-using TCurlEasy = std::unique_ptr<CURL, TCurlEasyCloser>;
-
-struct TCurlListCloser {
-  void operator()(curl_slist* list) const { curl_slist_free_all(list); }
-};
-using TCurlList = std::unique_ptr<curl_slist, TCurlListCloser>;
-
-void Append(TCurlList& list, const std::string& line) {
-  curl_slist* grown = curl_slist_append(list.get(), line.c_str());
-  if (grown == nullptr) throw std::bad_alloc();
-  (void)list.release();
-  list.reset(grown);
-}
-
-struct TBody {
-  std::string Data;
-  bool TooLarge = false;
-};
-
-// Called by libcurl on this thread; returning less than it was given ends the transfer.
-size_t WriteBody(char* data, size_t size, size_t count, void* user) noexcept {
-  auto* body = static_cast<TBody*>(user);
-  const size_t bytes = size * count;
-  if (bytes > kHttpMaxBodySize - body->Data.size()) {
-    body->TooLarge = true;
-    return 0;
-  }
-  try {
-    body->Data.append(data, bytes);
-  } catch (...) {
-    return 0;
-  }
-  return bytes;
-}
-
-TCurlList BuildHeaders(const RIRequest& request) {
-  TCurlList headers;
-  if (!request.UserAgent.empty()) Append(headers, "User-Agent: " + request.UserAgent);
+std::vector<std::string> BuildHeaders(const RIRequest& request) {
+  std::vector<std::string> headers;
+  if (!request.UserAgent.empty()) headers.push_back("User-Agent: " + request.UserAgent);
   if (!request.AcceptLanguage.empty())
-    Append(headers, "Accept-Language: " + request.AcceptLanguage);
-  // "Accept:" with no value keeps libcurl from sending its own default.
-  Append(headers, request.Accept.empty() ? std::string("Accept:") : "Accept: " + request.Accept);
+    headers.push_back("Accept-Language: " + request.AcceptLanguage);
+  // "Accept:" with no value keeps the transport from sending its own default.
+  headers.push_back(request.Accept.empty() ? std::string("Accept:") : "Accept: " + request.Accept);
   // No cache between us and the server may answer for it.
-  Append(headers, "Cache-Control: no-cache");
-  Append(headers, "Pragma: no-cache");
+  headers.push_back("Cache-Control: no-cache");
+  headers.push_back("Pragma: no-cache");
   return headers;
 }
 
@@ -70,48 +31,22 @@ struct TAttempt {
   std::string Body;
 };
 
-TAttempt RunAttempt(const RIRequest& request, curl_slist* headers) {
+TAttempt RunAttempt(const RIRequest& request, const std::vector<std::string>& headers) {
+  RHttpExchange exchange;
+  exchange.URL = request.URL;
+  exchange.Headers = headers;
+  exchange.ConnectTimeoutMs = request.ConnectTimeout;
+  exchange.StallTimeoutMs = request.ReceiveTimeout;
+  exchange.MaxBodySize = kHttpMaxBodySize;
+  RHttpOutcome outcome = ExchangeHttp(exchange);
   TAttempt attempt;
-  TCurlEasy easy(curl_easy_init());
-  if (!easy) {
-    attempt.Code = CURLE_FAILED_INIT;
+  if (!outcome.Completed) {
+    attempt.Code = outcome.TransportError;
     return attempt;
   }
-  CURL* h = easy.get();
-  TBody body;
-  curl_easy_setopt(h, CURLOPT_URL, request.URL.c_str());
-  curl_easy_setopt(h, CURLOPT_HTTPHEADER, headers);
-  curl_easy_setopt(h, CURLOPT_HTTPGET, 1L);
-  curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
-  curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http,https");
-  curl_easy_setopt(h, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
-  curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 1L);
-  curl_easy_setopt(h, CURLOPT_MAXREDIRS, 10L);
-  curl_easy_setopt(h, CURLOPT_SSL_VERIFYPEER, 1L);
-  curl_easy_setopt(h, CURLOPT_SSL_VERIFYHOST, 2L);
-  curl_easy_setopt(h, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(kHttpMaxBodySize));
-  curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, &WriteBody);
-  curl_easy_setopt(h, CURLOPT_WRITEDATA, &body);
-  if (request.ConnectTimeout >= 0)
-    curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(request.ConnectTimeout));
-  if (request.ReceiveTimeout > 0) {
-    // A stall limit: fewer than one byte per second for the whole period ends the attempt, so a
-    // server that accepts and then says nothing cannot hold the run.
-    const long seconds = (static_cast<long>(request.ReceiveTimeout) + 999) / 1000;
-    curl_easy_setopt(h, CURLOPT_LOW_SPEED_LIMIT, 1L);
-    curl_easy_setopt(h, CURLOPT_LOW_SPEED_TIME, seconds);
-  }
-
-  const CURLcode code = curl_easy_perform(h);
-  if (code != CURLE_OK) {
-    attempt.Code = static_cast<int32_t>(code);
-    return attempt;
-  }
-  long status = 0;
-  curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &status);
-  attempt.Body = std::move(body.Data);
-  if (status >= 400) {
-    attempt.Code = static_cast<int32_t>(status);
+  attempt.Body = std::move(outcome.Body);
+  if (outcome.Status >= 400) {
+    attempt.Code = outcome.Status;
     return attempt;
   }
   attempt.Ok = true;
@@ -121,12 +56,7 @@ TAttempt RunAttempt(const RIRequest& request, curl_slist* headers) {
 
 }  // namespace
 
-void InitHttpLibrary() {
-  // Set up once and never torn down: a detached update check or statistics sender may still be
-  // inside a transfer while the process exits, and the system reclaims everything then.
-  static const bool initialised = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
-  (void)initialised;
-}
+void InitHttpLibrary() { InitHttpTransport(); }
 
 RIURI ParseURI(const std::string& url) {
   RIURI uri;
@@ -191,11 +121,11 @@ void HttpGet(const RIRequest& request, RIStringResult& result) {
   result.Code = 0;
   try {
     InitHttpLibrary();
-    const TCurlList headers = BuildHeaders(request);
+    const std::vector<std::string> headers = BuildHeaders(request);
     for (int32_t i = 0; i < request.Attempts; ++i) {
       result.Error = false;
       try {
-        TAttempt attempt = RunAttempt(request, headers.get());
+        TAttempt attempt = RunAttempt(request, headers);
         result.Text = std::move(attempt.Body);
         if (attempt.Ok) break;
         result.Error = true;

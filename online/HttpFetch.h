@@ -1,7 +1,7 @@
 // A small blocking HTTP(S) GET for the program's own downloads (config files, the update check's
-// text files). Built on libcurl: the usual proxy environment variables (http_proxy, https_proxy,
-// no_proxy) are honoured, nothing is cached, HTTPS certificates are verified against the system's
-// certificate store.
+// text files), through the platform's HTTP transport (platform/HttpTransport.h): on POSIX the usual
+// proxy environment variables (http_proxy, https_proxy, no_proxy), on Windows the system proxy;
+// nothing is cached, HTTPS certificates are verified against the system's certificate store.
 //
 // Every function may be called from any thread; each fetch uses its own connection. Nothing
 // throws: failures are reported in the result.
@@ -84,8 +84,7 @@ void HttpGet(const RIRequest& request, RIStringResult& result);
 void HttpGetText(const RIRequest& request, RIStringResult& result);
 
 // Sets up the HTTP library for the process. Called by the fetch functions themselves; safe to
-// call from several threads and more than once. Other users of libcurl in the program call it
-// before their first transfer.
+// call from several threads and more than once.
 void InitHttpLibrary();
 
 }  // namespace pallograph
