@@ -1,7 +1,8 @@
 #include "platform/ComAbi.h"
 
-#include <oleauto.h>
 #include <windows.h>
+// windows.h first: the automation header relies on its types.
+#include <oleauto.h>
 
 namespace pallograph {
 
@@ -16,7 +17,7 @@ OleChar* AllocOleStringBytes(const void* bytes, uint32_t byteLength) noexcept {
 
 void FreeOleString(OleChar* text) noexcept { SysFreeString(text); }
 
-uint32_t OleStringByteLength(const OleChar* text) noexcept { return SysStringByteLen(text); }
+uint32_t OleStringByteLength(const OleChar* text) noexcept { return SysStringByteLen(const_cast<OleChar*>(text)); }
 
 uint32_t ArchiveEntryAttributes(uint32_t windowsAttributes, bool isFolder) noexcept {
   // The Windows library writes FAT entries, for which the plain attribute bits are right.

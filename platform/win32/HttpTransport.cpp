@@ -1,0 +1,160 @@
+#include "platform/HttpTransport.h"
+
+#include <windows.h>
+// windows.h first: WinINet relies on its types.
+#include <wininet.h>
+
+#include <vector>
+
+namespace pallograph {
+
+namespace {
+
+// An Internet handle (session, connection or request), closed when the owner goes.
+class TInternetHandle {
+ public:
+  explicit TInternetHandle(HINTERNET handle) : handle_(handle) {}
+  ~TInternetHandle() {
+    if (handle_) InternetCloseHandle(handle_);
+  }
+  TInternetHandle(const TInternetHandle&) = delete;
+  TInternetHandle& operator=(const TInternetHandle&) = delete;
+  HINTERNET Get() const { return handle_; }
+  explicit operator bool() const { return handle_ != nullptr; }
+
+ private:
+  HINTERNET handle_;
+};
+
+RHttpOutcome Failed() {
+  RHttpOutcome outcome;
+  const DWORD error = GetLastError();
+  outcome.TransportError = error != 0 ? static_cast<int32_t>(error) : ERROR_INTERNET_INTERNAL_ERROR;
+  return outcome;
+}
+
+void SetTimeout(HINTERNET handle, DWORD option, int32_t milliseconds) {
+  DWORD value = static_cast<DWORD>(milliseconds);
+  InternetSetOptionA(handle, option, &value, sizeof(value));
+}
+
+// The header block: "Name: value" lines ended by CR LF. A line without a value only keeps the
+// default away, which WinINet does by itself (no Accept types are given).
+std::string HeaderBlock(const std::vector<std::string>& headers) {
+  std::string block;
+  for (const std::string& line : headers) {
+    const size_t colon = line.find(':');
+    if (colon == std::string::npos || line.find_first_not_of(' ', colon + 1) == std::string::npos) {
+      continue;
+    }
+    block += line;
+    block += "\r\n";
+  }
+  return block;
+}
+
+std::string Part(const char* text, DWORD length) {
+  return text && length ? std::string(text, length) : std::string();
+}
+
+}  // namespace
+
+void InitHttpTransport() {}
+
+RHttpOutcome ExchangeHttp(const RHttpExchange& exchange) {
+  URL_COMPONENTSA parts{};
+  parts.dwStructSize = sizeof(parts);
+  // Non-zero lengths with null buffers: the parts point into the URL itself.
+  parts.dwHostNameLength = 1;
+  parts.dwUrlPathLength = 1;
+  parts.dwExtraInfoLength = 1;
+  parts.dwUserNameLength = 1;
+  parts.dwPasswordLength = 1;
+  if (exchange.URL.size() > 0xFFFFFFF ||
+      !InternetCrackUrlA(exchange.URL.c_str(), static_cast<DWORD>(exchange.URL.size()), 0,
+                         &parts)) {
+    return Failed();
+  }
+  const bool secure = parts.nScheme == INTERNET_SCHEME_HTTPS;
+  if (!secure && parts.nScheme != INTERNET_SCHEME_HTTP) {
+    RHttpOutcome outcome;
+    outcome.TransportError = ERROR_INTERNET_UNRECOGNIZED_SCHEME;
+    return outcome;
+  }
+  const std::string host = Part(parts.lpszHostName, parts.dwHostNameLength);
+  std::string object = Part(parts.lpszUrlPath, parts.dwUrlPathLength) +
+                       Part(parts.lpszExtraInfo, parts.dwExtraInfoLength);
+  if (object.empty() || object[0] != '/') object.insert(0, "/");
+  const std::string user = Part(parts.lpszUserName, parts.dwUserNameLength);
+  const std::string password = Part(parts.lpszPassword, parts.dwPasswordLength);
+
+  // The system's configured access: its proxy settings apply.
+  const TInternetHandle session(
+      InternetOpenA(nullptr, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
+  if (!session) return Failed();
+  if (exchange.ConnectTimeoutMs >= 0) {
+    SetTimeout(session.Get(), INTERNET_OPTION_CONNECT_TIMEOUT, exchange.ConnectTimeoutMs);
+  }
+  if (exchange.StallTimeoutMs > 0) {
+    // Each receive waits at most this long, so a server that accepts and then says nothing
+    // cannot hold the caller.
+    SetTimeout(session.Get(), INTERNET_OPTION_RECEIVE_TIMEOUT, exchange.StallTimeoutMs);
+    SetTimeout(session.Get(), INTERNET_OPTION_DATA_RECEIVE_TIMEOUT, exchange.StallTimeoutMs);
+  }
+  const TInternetHandle connection(InternetConnectA(
+      session.Get(), host.c_str(), parts.nPort, user.empty() ? nullptr : user.c_str(),
+      password.empty() ? nullptr : password.c_str(), INTERNET_SERVICE_HTTP, 0, 0));
+  if (!connection) return Failed();
+
+  DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE |
+                INTERNET_FLAG_KEEP_CONNECTION | INTERNET_FLAG_NO_UI | INTERNET_FLAG_NO_COOKIES;
+  if (secure) flags |= INTERNET_FLAG_SECURE;
+  const TInternetHandle request(HttpOpenRequestA(connection.Get(), exchange.Method.c_str(),
+                                                 object.c_str(), nullptr, nullptr, nullptr, flags,
+                                                 0));
+  if (!request) return Failed();
+
+  const std::string headers = HeaderBlock(exchange.Headers);
+  const bool post = exchange.Method == "POST";
+  if (post && exchange.Body.size() > 0x7FFFFFFF) return Failed();
+  if (!HttpSendRequestA(request.Get(), headers.empty() ? nullptr : headers.c_str(),
+                        static_cast<DWORD>(headers.size()),
+                        post ? const_cast<char*>(exchange.Body.data()) : nullptr,
+                        post ? static_cast<DWORD>(exchange.Body.size()) : 0)) {
+    return Failed();
+  }
+  DWORD status = 0;
+  DWORD statusSize = sizeof(status);
+  if (!HttpQueryInfoA(request.Get(), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status,
+                      &statusSize, nullptr)) {
+    return Failed();
+  }
+
+  RHttpOutcome outcome;
+  std::vector<char> buffer(16384);
+  size_t total = 0;
+  for (;;) {
+    if (exchange.Cancel && exchange.Cancel->load()) {
+      RHttpOutcome cancelled;
+      cancelled.TransportError = ERROR_INTERNET_OPERATION_CANCELLED;
+      return cancelled;
+    }
+    DWORD got = 0;
+    if (!InternetReadFile(request.Get(), buffer.data(), static_cast<DWORD>(buffer.size()), &got)) {
+      return Failed();
+    }
+    if (got == 0) break;
+    if (got > exchange.MaxBodySize - total) {
+      RHttpOutcome tooLarge;
+      tooLarge.TransportError = ERROR_INTERNET_INTERNAL_ERROR;
+      return tooLarge;
+    }
+    total += got;
+    if (exchange.KeepBody) outcome.Body.append(buffer.data(), got);
+  }
+  outcome.Completed = true;
+  outcome.Status = static_cast<int32_t>(status);
+  return outcome;
+}
+
+}  // namespace pallograph
