@@ -2,7 +2,7 @@
 # Builds the program, writes the demo client and builds mods for it.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
-"$root/scripts/build.sh" "$root/build"
+BUILD_TARGET=pallograph "$root/scripts/build.sh" "$root/build"
 rm -rf "$root/demo"
 python3 "$root/scripts/make_demo_client.py" "$root/demo/client"
 set +e
