@@ -1,4 +1,5 @@
-// The program's entry: creates the run and returns its exit code.
+// The program's entry: creates the run and ends the process with its exit code.
 #include "run/Pallograph.h"
+#include "platform/ProcessEnd.h"
 
-int main(int argc, char** argv) { return pallograph::RunPallograph(argc, argv); }
+int main(int argc, char** argv) { pallograph::EndProcess(pallograph::RunPallograph(argc, argv)); }
