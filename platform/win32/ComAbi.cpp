@@ -17,7 +17,9 @@ OleChar* AllocOleStringBytes(const void* bytes, uint32_t byteLength) noexcept {
 
 void FreeOleString(OleChar* text) noexcept { SysFreeString(text); }
 
-uint32_t OleStringByteLength(const OleChar* text) noexcept { return SysStringByteLen(const_cast<OleChar*>(text)); }
+uint32_t OleStringByteLength(const OleChar* text) noexcept {
+  return SysStringByteLen(const_cast<OleChar*>(text));
+}
 
 uint32_t ArchiveEntryAttributes(uint32_t windowsAttributes, bool isFolder) noexcept {
   // The Windows library writes FAT entries, for which the plain attribute bits are right.

@@ -95,12 +95,6 @@ RHttpOutcome ExchangeHttp(const RHttpExchange& exchange) {
   if (exchange.ConnectTimeoutMs >= 0) {
     SetTimeout(session.Get(), INTERNET_OPTION_CONNECT_TIMEOUT, exchange.ConnectTimeoutMs);
   }
-  if (exchange.StallTimeoutMs > 0) {
-    // Each receive waits at most this long, so a server that accepts and then says nothing
-    // cannot hold the caller.
-    SetTimeout(session.Get(), INTERNET_OPTION_RECEIVE_TIMEOUT, exchange.StallTimeoutMs);
-    SetTimeout(session.Get(), INTERNET_OPTION_DATA_RECEIVE_TIMEOUT, exchange.StallTimeoutMs);
-  }
   const TInternetHandle connection(InternetConnectA(
       session.Get(), host.c_str(), parts.nPort, user.empty() ? nullptr : user.c_str(),
       password.empty() ? nullptr : password.c_str(), INTERNET_SERVICE_HTTP, 0, 0));
@@ -113,6 +107,13 @@ RHttpOutcome ExchangeHttp(const RHttpExchange& exchange) {
                                                  object.c_str(), nullptr, nullptr, nullptr, flags,
                                                  0));
   if (!request) return Failed();
+  if (exchange.StallTimeoutMs > 0) {
+    // Each receive waits at most this long, so a server that accepts and then says nothing
+    // cannot hold the caller. Set on the request: not every WinINet passes a session's value
+    // down.
+    SetTimeout(request.Get(), INTERNET_OPTION_RECEIVE_TIMEOUT, exchange.StallTimeoutMs);
+    SetTimeout(request.Get(), INTERNET_OPTION_DATA_RECEIVE_TIMEOUT, exchange.StallTimeoutMs);
+  }
 
   const std::string headers = HeaderBlock(exchange.Headers);
   const bool post = exchange.Method == "POST";
@@ -128,6 +129,12 @@ RHttpOutcome ExchangeHttp(const RHttpExchange& exchange) {
   if (!HttpQueryInfoA(request.Get(), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status,
                       &statusSize, nullptr)) {
     return Failed();
+  }
+  // Some WinINets read a connection closed without any answer as a response without a status.
+  if (status < 100) {
+    RHttpOutcome invalid;
+    invalid.TransportError = ERROR_HTTP_INVALID_SERVER_RESPONSE;
+    return invalid;
   }
 
   RHttpOutcome outcome;

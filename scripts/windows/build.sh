@@ -4,7 +4,7 @@
 # build folder carries it and its licence beside pallograph.exe.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/../.." && pwd)"
-dir="${1:-$root/build-windows}"
+dir="$(realpath -m "${1:-$root/build-windows}")"
 shift || true
 "$root/scripts/windows/fetch_7z.sh" "$root/build-windows-deps/7zip"
 cmake -S "$root" -B "$dir" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \

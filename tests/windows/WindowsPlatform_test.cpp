@@ -1,0 +1,161 @@
+// The Windows platform layer on a real (or Wine's) Windows: the raw command line, the registry,
+// the automation strings, library loading, system folders and the WinINet transport.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+
+#include "online/HttpFetch.h"
+#include "platform/ComAbi.h"
+#include "platform/CommandLineText.h"
+#include "platform/DynamicLibrary.h"
+#include "platform/FileSystem.h"
+#include "platform/PathText.h"
+#include "platform/Registry.h"
+#include "platform/System.h"
+#include "run/CommandLineReader.h"
+
+namespace pallograph {
+namespace {
+
+bool Contains(const std::string& text, const std::string& part) {
+  return text.find(part) != std::string::npos;
+}
+
+TEST(WindowsCommandLineTest, TheSystemsTextIsReadAndSlashOptionsAreOn) {
+  char name[] = "other.exe";
+  char* argv[] = {name, nullptr};
+  const std::string text = ProcessCommandLineText(1, argv);
+  EXPECT_TRUE(Contains(LowerCaseAscii(text), "windows_tests")) << text;
+  EXPECT_FALSE(Contains(text, "other.exe"));
+  EXPECT_TRUE(SlashOptionsAllowed());
+
+  TCommandLineReader reader;
+  EXPECT_TRUE(reader.AllowSlashOptions);
+  reader.ShowErrorsAutomatically = false;
+  reader.AddPathOption("wot-path", "", "");
+  reader.AddTextOption("DPT-mod", "", "");
+  reader.AddSwitch("silent-mode", "", false);
+  reader.SetProcessCommandLine(
+      "\"C:\\Program Files\\Pallograph\\pallograph.exe\" /wot-path=\"C:\\Games\\World of "
+      "Tanks\\\" --DPT-mod=FF0000 /silent-mode");
+  ASSERT_TRUE(reader.ParseProcessCommandLine());
+  EXPECT_EQ(reader.OptionText("wot-path"), "C:\\Games\\World of Tanks\\");
+  EXPECT_EQ(reader.OptionText("DPT-mod"), "FF0000");
+  EXPECT_TRUE(reader.OptionSwitch("silent-mode"));
+}
+
+TEST(WindowsRegistryTest, ReadsStringsAndCountsSubKeys) {
+  const auto product = ReadRegistryString(
+      RegistryRoot::LocalMachine, "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion", "ProductName");
+  ASSERT_TRUE(product.has_value());
+  EXPECT_TRUE(Contains(*product, "Windows")) << *product;
+  EXPECT_EQ(OperatingSystemName(), *product);
+  EXPECT_FALSE(ReadRegistryString(RegistryRoot::CurrentUser, "Software\\No Such Key", "x"));
+  EXPECT_FALSE(ReadRegistryString(RegistryRoot::LocalMachine,
+                                  "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion",
+                                  "NoSuchValue"));
+  EXPECT_GE(CountRegistrySubKeys(RegistryRoot::LocalMachine,
+                                 "HARDWARE\\DESCRIPTION\\System\\CentralProcessor"),
+            1);
+  EXPECT_EQ(CountRegistrySubKeys(RegistryRoot::ClassesRoot, "NoSuchClass\\DefaultIcon"), -1);
+}
+
+TEST(WindowsComAbiTest, AutomationStringsKeepTheirByteLength) {
+  const uint8_t classId[5] = {0x10, 0x00, 0x00, 0x01, 0x10};
+  OleChar* binary = AllocOleStringBytes(classId, sizeof(classId));
+  ASSERT_NE(binary, nullptr);
+  EXPECT_EQ(OleStringByteLength(binary), 5u);
+  EXPECT_EQ(std::memcmp(binary, classId, sizeof(classId)), 0);
+  FreeOleString(binary);
+  OleChar* text = AllocOleString(L"7z.dll", 6);
+  EXPECT_EQ(OleStringLength(text), 6u);
+  EXPECT_EQ(text[6], L'\0');
+  FreeOleString(text);
+  FreeOleString(nullptr);
+  EXPECT_EQ(OleStringByteLength(nullptr), 0u);
+  EXPECT_EQ(ArchiveEntryAttributes(0x20, false), 0x20u);
+  EXPECT_EQ(ArchiveEntryAttributes(0, true), 0x10u);
+  EXPECT_FALSE(ModuleWithoutInterfaceTypeHasVirtualDestructor());
+}
+
+TEST(WindowsSystemTest, FoldersAndLibraries) {
+  const std::string program = ProgramFolder();
+  EXPECT_TRUE(EndsWith(program, "\\"));
+  EXPECT_TRUE(FileExists(program + "windows_tests.exe")) << program;
+  EXPECT_TRUE(EndsWith(TempFolder(), "\\"));
+  EXPECT_TRUE(DirectoryExists(TempFolder()));
+  EXPECT_FALSE(AppDataFolder().empty());
+  EXPECT_FALSE(EndsWith(AppDataFolder(), "\\"));
+  const std::string guid = NewGuidText();
+  EXPECT_EQ(guid.size(), 38u);
+  EXPECT_NE(guid, NewGuidText());
+  EXPECT_GE(ProcessorCount(), 1u);
+
+  TDynamicLibrary kernel;
+  ASSERT_TRUE(kernel.Load("kernel32.dll"));
+  EXPECT_NE(kernel.Symbol("GetTickCount"), nullptr);
+  EXPECT_EQ(kernel.Symbol("NoSuchExport"), nullptr);
+  TDynamicLibrary missing;
+  EXPECT_FALSE(missing.Load(TempFolder() + "nowhere\\7z.dll"));
+}
+
+// The loopback server of the online tests, started by the runner on the build machine.
+class WinInetFetchTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const char* base = std::getenv("PALLOGRAPH_HTTP_TEST_URL");
+    if (base == nullptr || *base == '\0') GTEST_SKIP() << "no loopback server";
+    base_ = base;
+  }
+  RIStringResult Get(const std::string& path, bool text = false) const {
+    RIRequest request;
+    InitRequestFull(request, base_ + path, kHttpUserAgent, kHttpAcceptLanguage, kHttpAccept,
+                    kHttpConnectTimeoutMs, kHttpAttempts, kHttpKeepAlive, kHttpReceiveTimeoutMs);
+    RIStringResult result;
+    if (text) {
+      HttpGetText(request, result);
+    } else {
+      HttpGet(request, result);
+    }
+    return result;
+  }
+  std::string base_;
+};
+
+TEST_F(WinInetFetchTest, BodyHeadersAndStatus) {
+  const RIStringResult hello = Get("/hello");
+  EXPECT_FALSE(hello.Error) << hello.Code;
+  EXPECT_EQ(hello.Code, 200);
+  EXPECT_EQ(hello.Text, "Hello, world");
+
+  const std::string headers = LowerCaseAscii(Get("/headers").Text);
+  EXPECT_TRUE(Contains(headers, "user-agent: " + LowerCaseAscii(kHttpUserAgent))) << headers;
+  EXPECT_TRUE(Contains(headers, "accept-language: ru-ru,ru;q=0.9")) << headers;
+  EXPECT_TRUE(Contains(headers, "accept: text/html,application/xhtml+xml")) << headers;
+  EXPECT_TRUE(Contains(headers, "cache-control: no-cache")) << headers;
+
+  const RIStringResult missing = Get("/status/404");
+  EXPECT_TRUE(missing.Error);
+  EXPECT_EQ(missing.Code, 404);
+  EXPECT_EQ(missing.Text, "status 404");
+
+  // UTF-8 with a byte-order mark becomes the system's 8-bit text.
+  const RIStringResult bom = Get("/bom", true);
+  EXPECT_FALSE(bom.Error);
+  EXPECT_EQ(bom.Text.substr(0, 2), "Gr");
+  EXPECT_EQ(bom.Text.size(), 5u) << bom.Text;
+}
+
+TEST_F(WinInetFetchTest, SilentOrDroppingServersFailTheAttempts) {
+  const RIStringResult stalled = Get("/stall");
+  EXPECT_TRUE(stalled.Error);
+  EXPECT_TRUE(stalled.Empty);
+  EXPECT_NE(stalled.Code, 200);
+  const RIStringResult dropped = Get("/drop");
+  EXPECT_TRUE(dropped.Error);
+  EXPECT_NE(dropped.Code, 0);
+}
+
+}  // namespace
+}  // namespace pallograph
