@@ -81,6 +81,7 @@ class FaultTest : public testing::Test {
              fs::copy_options::recursive | fs::copy_options::copy_symlinks);
     fs::create_directories(temp_);
     client_before_ = Snapshot(client_);
+    program_before_ = Snapshot(fixture_.ProgramFolder());
   }
 
   // Runs the program with the fault rules and the run's own temporary folder.
@@ -101,7 +102,8 @@ class FaultTest : public testing::Test {
   std::string Mods() const { return TE2EFixture::ModsFolder(client_); }
 
   // What every run must leave: its temporary folder gone, no half-written package (or any
-  // other file) in the mods folder but `packages`, the rest of the client as it was.
+  // other file) in the mods folder but `packages`, the rest of the client and the program's
+  // folder as they were.
   void ExpectCleanEnd(const std::vector<std::string>& packages) {
     EXPECT_TRUE(fs::is_empty(temp_)) << "left in the temporary folder: " << ListTree(temp_).size();
     std::vector<std::string> found = ListTree(Mods());
@@ -115,6 +117,7 @@ class FaultTest : public testing::Test {
       it = it->first.rfind("mods/", 0) == 0 ? after.erase(it) : std::next(it);
     }
     EXPECT_EQ(after, changed_client_.value_or(client_before_));
+    EXPECT_EQ(Snapshot(fixture_.ProgramFolder()), program_before_);
   }
 
   static std::unique_ptr<TE2EFixture> source_;
@@ -122,6 +125,7 @@ class FaultTest : public testing::Test {
   std::string client_ = fixture_.Folder() + "/client";
   std::string temp_ = fixture_.Folder() + "/tmp";
   std::map<std::string, uintmax_t> client_before_;
+  std::map<std::string, uintmax_t> program_before_;
   std::optional<std::map<std::string, uintmax_t>> changed_client_;
   double seconds_ = 0;
 };
