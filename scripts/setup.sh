@@ -11,5 +11,6 @@ $SUDO apt-get install -y -qq --no-install-recommends \
   libgtest-dev googletest libbenchmark-dev \
   p7zip-full libcurl4-openssl-dev ca-certificates \
   python3 python3-pil imagemagick zip unzip openssl \
-  libsquish-dev valgrind >/dev/null
+  libsquish-dev valgrind \
+  g++-mingw-w64-x86-64-posix wine64 npm >/dev/null
 echo "setup: packages installed"

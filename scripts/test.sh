@@ -22,3 +22,6 @@ export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 
 echo "== fuzz smoke (clang, libFuzzer + AddressSanitizer + UndefinedBehaviorSanitizer)"
 scripts/fuzz_smoke.sh "$root/build-fuzz" 5
+
+echo "== Windows: cross build (MinGW-w64), unit tests and end-to-end run under Wine"
+scripts/windows/test.sh "$root/build-windows" "$root/build/pallograph"
