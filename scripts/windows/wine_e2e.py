@@ -10,7 +10,7 @@ tests/e2e/package_checks.py):
     in the packages is byte-identical (only zip host fields and times may differ);
   * without a 7z.dll beside the program: the embedded library is written out, used, removed;
   * silent mode prints nothing after the banner (which comes before the options are read);
-  * exit codes arrive in full (16005 through cmd's ERRORLEVEL, not 16005 % 256).
+  * exit codes arrive in full (16005 and 16001 through cmd's ERRORLEVEL, not modulo 256).
 WINEPREFIX must name a prepared prefix (wineboot -i). Exits non-zero on the first failure.
 """
 import argparse
@@ -227,11 +227,14 @@ def main():
                     f"{windows_path(empty)}' --DPT-mod=FF0000 --silent-mode "
                     + " ".join(OFFLINE) + "\n")
             f.write("echo exit=%ERRORLEVEL%\n")
+            f.write(f"\"{windows_path(exe)}\" --wot-path='' --silent-mode " + " ".join(OFFLINE)
+                    + "\n")
+            f.write("echo exit=%ERRORLEVEL%\n")
         r = run([wine, "cmd", "/c", windows_path(batch)])
-        if "exit=16005" not in r.stdout:
-            fail(f"full exit code: expected exit=16005, got {r.stdout!r} {r.stderr!r}")
+        if "exit=16005" not in r.stdout or "exit=16001" not in r.stdout:
+            fail(f"full exit codes: expected 16005 and 16001, got {r.stdout!r} {r.stderr!r}")
         else:
-            print("exit code 16005 arrives in full", flush=True)
+            print("exit codes 16005 and 16001 arrive in full", flush=True)
 
     if failures:
         print(f"wine end-to-end: {len(failures)} failure(s)")
