@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/File.h"
+#include "platform/FileVersionInfo.h"
 
 namespace pallograph {
 
@@ -192,6 +193,9 @@ std::string ReadPeFileVersion(TStream& image) {
 }
 
 std::string GetFileVersionText(const std::string& path) {
+  // The system's reader where there is one; this file's own reader elsewhere and as the
+  // fallback.
+  if (std::string text = SystemFileVersionText(path); !text.empty()) return text;
   TFileStream stream(path, TFile::Mode::Read);
   if (!stream.IsOpen()) return {};
   return ReadPeFileVersion(stream);

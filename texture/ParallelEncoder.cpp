@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/System.h"
+#include "platform/ThreadPlacement.h"
 #include "texture/AlphaFit.h"
 #include "texture/BlockEncoder.h"
 #include "texture/ColorFit.h"
@@ -108,6 +109,7 @@ void StartWorkers(TDxtMTGlobalArray& queue, unsigned n) {
   for (unsigned i = 0; i < n; ++i) {
     try {
       queue.Threads.emplace_back(WorkerProc, std::ref(queue));
+      if (n == CPUCount()) PreferProcessor(queue.Threads.back(), i);
     } catch (...) {
       {
         std::lock_guard lock(queue.QueueLock);

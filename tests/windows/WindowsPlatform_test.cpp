@@ -5,11 +5,13 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "client/PeVersion.h"
 #include "online/HttpFetch.h"
 #include "platform/ComAbi.h"
 #include "platform/CommandLineText.h"
 #include "platform/DynamicLibrary.h"
 #include "platform/FileSystem.h"
+#include "platform/FileVersionInfo.h"
 #include "platform/PathText.h"
 #include "platform/Registry.h"
 #include "platform/System.h"
@@ -98,6 +100,21 @@ TEST(WindowsSystemTest, FoldersAndLibraries) {
   EXPECT_EQ(kernel.Symbol("NoSuchExport"), nullptr);
   TDynamicLibrary missing;
   EXPECT_FALSE(missing.Load(TempFolder() + "nowhere\\7z.dll"));
+}
+
+// The system's version reader and the portable one agree on the real 7-Zip library (the test
+// runner puts it on drive C: as \usr\lib\p7zip\7z.so).
+TEST(WindowsFileVersionTest, SystemAndPortableReadersAgree) {
+  const std::string library = "C:\\usr\\lib\\p7zip\\7z.so";
+  if (!FileExists(library)) GTEST_SKIP() << "no 7z.dll at " << library;
+  const std::string system = SystemFileVersionText(library);
+  EXPECT_TRUE(StartsWith(system, "26.")) << system;
+  TFileStream image(library, TFile::Mode::Read);
+  ASSERT_TRUE(image.IsOpen());
+  EXPECT_EQ(ReadPeFileVersion(image), system);
+  EXPECT_EQ(GetFileVersionText(library), system);
+  EXPECT_EQ(SystemFileVersionText(TempFolder() + "nowhere.exe"), "");
+  EXPECT_EQ(SystemFileVersionText(ProgramFolder() + "windows_tests.exe"), "");
 }
 
 // The loopback server of the online tests, started by the runner on the build machine.
