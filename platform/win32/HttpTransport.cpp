@@ -53,6 +53,16 @@ std::string HeaderBlock(const std::vector<std::string>& headers) {
   return block;
 }
 
+RHttpOutcome Cancelled() {
+  RHttpOutcome outcome;
+  outcome.TransportError = ERROR_INTERNET_OPERATION_CANCELLED;
+  return outcome;
+}
+
+bool CancelRequested(const RHttpExchange& exchange) {
+  return exchange.Cancel != nullptr && exchange.Cancel->load();
+}
+
 std::string Part(const char* text, DWORD length) {
   return text && length ? std::string(text, length) : std::string();
 }
@@ -115,6 +125,7 @@ RHttpOutcome ExchangeHttp(const RHttpExchange& exchange) {
     SetTimeout(request.Get(), INTERNET_OPTION_DATA_RECEIVE_TIMEOUT, exchange.StallTimeoutMs);
   }
 
+  if (CancelRequested(exchange)) return Cancelled();
   const std::string headers = HeaderBlock(exchange.Headers);
   const bool post = exchange.Method == "POST";
   if (post && exchange.Body.size() > 0x7FFFFFFF) return Failed();
@@ -141,11 +152,7 @@ RHttpOutcome ExchangeHttp(const RHttpExchange& exchange) {
   std::vector<char> buffer(16384);
   size_t total = 0;
   for (;;) {
-    if (exchange.Cancel && exchange.Cancel->load()) {
-      RHttpOutcome cancelled;
-      cancelled.TransportError = ERROR_INTERNET_OPERATION_CANCELLED;
-      return cancelled;
-    }
+    if (CancelRequested(exchange)) return Cancelled();
     DWORD got = 0;
     if (!InternetReadFile(request.Get(), buffer.data(), static_cast<DWORD>(buffer.size()), &got)) {
       return Failed();

@@ -13,8 +13,10 @@ python=/usr/bin/python3
 
 work="$(mktemp -d /tmp/pallograph-windows-XXXXXX)"
 server_pid=""
+collector_pid=""
 cleanup() {
   if [ -n "$server_pid" ]; then kill "$server_pid" 2>/dev/null || true; fi
+  if [ -n "$collector_pid" ]; then kill "$collector_pid" 2>/dev/null || true; fi
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -39,6 +41,13 @@ exec 3>"$work/server-in"
 for _ in $(seq 50); do grep -q '^PORT ' "$work/server-out" 2>/dev/null && break; sleep 0.1; done
 port="$(sed -n 's/^PORT //p' "$work/server-out" | head -1)"
 export PALLOGRAPH_HTTP_TEST_URL="http://127.0.0.1:$port"
+# The statistics collector, for the WinINet form post.
+"$python" "$root/tests/online/loopback_server.py" --port-file "$work/collect-port" \
+  --hits "$work/hits" --lifetime 600 &
+collector_pid=$!
+for _ in $(seq 50); do [ -s "$work/collect-port" ] && break; sleep 0.1; done
+export PALLOGRAPH_COLLECT_URL="http://127.0.0.1:$(cat "$work/collect-port")/collect"
+export PALLOGRAPH_COLLECT_HITS="Z:${work//\//\\}\\hits"
 
 echo "== Windows unit tests under Wine"
 # The POSIX forms of the command line do not apply to the Windows program.

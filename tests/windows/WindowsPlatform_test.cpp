@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "client/PeVersion.h"
+#include "online/FormPost.h"
 #include "online/HttpFetch.h"
 #include "platform/ComAbi.h"
 #include "platform/CommandLineText.h"
@@ -16,6 +17,7 @@
 #include "platform/Registry.h"
 #include "platform/System.h"
 #include "run/CommandLineReader.h"
+#include "support/TestSupport.h"
 
 namespace pallograph {
 namespace {
@@ -173,6 +175,21 @@ TEST_F(WinInetFetchTest, SilentOrDroppingServersFailTheAttempts) {
   const RIStringResult dropped = Get("/drop");
   EXPECT_TRUE(dropped.Error);
   EXPECT_NE(dropped.Code, 0);
+}
+
+// The statistics collector of the online tests (loopback_server.py), which records each post in a
+// file the runner names.
+TEST(WinInetFormPostTest, PostsTheFormWithItsHeaders) {
+  const char* url = std::getenv("PALLOGRAPH_COLLECT_URL");
+  const char* hits = std::getenv("PALLOGRAPH_COLLECT_HITS");
+  if (url == nullptr || hits == nullptr) GTEST_SKIP() << "no collector";
+  const std::atomic<bool> cancelled{true};
+  EXPECT_FALSE(PostForm({url, "v=1&t=cancelled", "agent"}, cancelled));
+  const std::atomic<bool> going{false};
+  EXPECT_TRUE(PostForm({url, "v=1&t=event&ea=%D0%AF", "Pallograph agent"}, going));
+  EXPECT_EQ(test::ReadText(hits),
+            "/collect\tv=1&t=event&ea=%D0%AF\tPallograph agent\t"
+            "application/x-www-form-urlencoded\twindows-1251\n");
 }
 
 }  // namespace
