@@ -204,7 +204,14 @@ def main():
             check("wotmod", one_package(os.path.join(embedded, "mods", "1.28.0.0"),
                                         "mod.Pallograph.Camouflages_"),
                   "mod.Pallograph.Camouflages", "res/" + CAMO)
-            print("embedded 7z.dll written out and used", flush=True)
+            # Written to the system's temporary folder on drive C:, which is the prefix's drive_c.
+            left = extracted[0]
+            if left[:3].upper() == "C:\\" and os.environ.get("WINEPREFIX"):
+                host = os.path.join(os.environ["WINEPREFIX"], "drive_c",
+                                    *left[3:].split("\\"))
+                if os.path.exists(host) or os.path.exists(os.path.dirname(host)):
+                    fail("the written-out 7z.dll was not removed: " + host)
+            print("embedded 7z.dll written out, used and removed", flush=True)
         shutil.copy(os.path.join(build, "7z.dll"), program)
 
         # Silent mode prints nothing after the banner.
