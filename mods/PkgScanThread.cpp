@@ -3,6 +3,7 @@
 #include <chrono>
 
 #include "mods/JobErrors.h"
+#include "platform/Exception.h"
 
 namespace pallograph {
 
@@ -24,7 +25,14 @@ ThPkgScan::~ThPkgScan() {
 void ThPkgScan::Start() {
   if (started_) return;
   started_ = true;
-  thread_ = std::thread([this] { Run(); });
+  try {
+    thread_ = std::thread([this] { Run(); });
+  } catch (const std::exception& e) {
+    // No thread (the system refused one): the job ends at once with an error record.
+    errorText_ = "Type: " + std::string(ExceptionClassName(e)) + "\r\nMessage: " + e.what();
+    std::lock_guard<std::mutex> lock(mutex_);
+    finished_ = true;
+  }
 }
 
 bool ThPkgScan::WaitFor(unsigned milliseconds) {
