@@ -5,15 +5,7 @@
 #include "platform/FaultInjection.h"
 #include "platform/NativePath.h"
 
-#if defined(_WIN32)
-#include <io.h>
-#define PG_FSEEK _fseeki64
-#define PG_FTELL _ftelli64
-#else
-#include <unistd.h>
-#define PG_FSEEK fseeko
-#define PG_FTELL ftello
-#endif
+#include "platform/FileHandle.h"
 
 namespace pallograph {
 
@@ -74,11 +66,11 @@ bool TFile::WriteExact(const void* data, size_t size) {
   return size == 0 || std::fwrite(data, 1, size, handle_) == size;
 }
 
-bool TFile::Seek(int64_t offset) { return handle_ && PG_FSEEK(handle_, offset, SEEK_SET) == 0; }
+bool TFile::Seek(int64_t offset) { return handle_ && SeekHandle(handle_, offset, SEEK_SET) == 0; }
 
-bool TFile::SeekToEnd() { return handle_ && PG_FSEEK(handle_, 0, SEEK_END) == 0; }
+bool TFile::SeekToEnd() { return handle_ && SeekHandle(handle_, 0, SEEK_END) == 0; }
 
-int64_t TFile::Position() { return handle_ ? static_cast<int64_t>(PG_FTELL(handle_)) : -1; }
+int64_t TFile::Position() { return handle_ ? TellHandle(handle_) : -1; }
 
 int64_t TFile::Size() {
   if (!handle_) return -1;
@@ -91,11 +83,7 @@ int64_t TFile::Size() {
 
 bool TFile::SetSize(int64_t size) {
   if (!handle_ || std::fflush(handle_) != 0) return false;
-#if defined(_WIN32)
-  return _chsize_s(_fileno(handle_), size) == 0;
-#else
-  return ftruncate(fileno(handle_), static_cast<off_t>(size)) == 0;
-#endif
+  return TruncateHandle(handle_, size);
 }
 
 bool TFile::Flush() { return handle_ && std::fflush(handle_) == 0; }
