@@ -31,20 +31,9 @@ def put(target, name, data):
     os.makedirs(os.path.join(out, target), exist_ok=True)
     with open(os.path.join(out, target, name), "wb") as f:
         f.write(data if isinstance(data, bytes) else data.encode())
-def dds(w, h, fourcc, mips, block):
-    levels, sw, sh = [], w, h
-    while True:
-        levels.append(((sw + 3) // 4) * ((sh + 3) // 4) * block)
-        if mips <= 1 or (sw == 1 and sh == 1): break
-        sw, sh = max(1, sw // 2), max(1, sh // 2)
-    header = bytearray(128)
-    struct.pack_into("<4sIIIIIII", header, 0, b"DDS ", 124, 0x81007, h, w, levels[0], 0,
-                     len(levels) if mips > 1 else 0)
-    struct.pack_into("<II4s", header, 76, 32, 4, fourcc)
-    return bytes(header) + bytes((i * 37 + 11) & 0xFF for i in range(sum(levels)))
-for name, args in {"dxt1_8x8": (8, 8, b"DXT1", 1, 8), "dxt5_8x4_mips": (8, 4, b"DXT5", 4, 16),
-                   "dxt5_5x3": (5, 3, b"DXT5", 1, 16)}.items():
-    put("texture", name, dds(*args))
+sys.path.insert(0, os.path.join(root, "scripts"))
+import fuzz_seed_textures
+fuzz_seed_textures.write_seeds(os.path.join(out, "texture"))
 for compression in ("dxt1", "dxt5"):
     path = os.path.join(out, f"magick_{compression}.dds")
     subprocess.run(["convert", "-size", "16x16", "gradient:red-blue", "-define",

@@ -17,25 +17,7 @@ cmake --build "$dir" --target $fuzzers -j2
 
 # Seeds: small DXT1 and DXT5 textures with and without a mip chain.
 corpus="$dir/corpus/texture"
-mkdir -p "$corpus"
-"$python" - "$corpus" <<'PY'
-import os, struct, sys
-def dds(w, h, fourcc, mips, block):
-    levels, sw, sh = [], w, h
-    while True:
-        levels.append(((sw + 3) // 4) * ((sh + 3) // 4) * block)
-        if mips <= 1 or (sw == 1 and sh == 1): break
-        sw, sh = max(1, sw // 2), max(1, sh // 2)
-    header = bytearray(128)
-    struct.pack_into("<4sIIIIIII", header, 0, b"DDS ", 124, 0x81007, h, w, levels[0], 0,
-                     len(levels) if mips > 1 else 0)
-    struct.pack_into("<II4s", header, 76, 32, 4, fourcc)
-    body = bytes((i * 37 + 11) & 0xFF for i in range(sum(levels)))
-    return bytes(header) + body
-for name, args in {"dxt1_8x8": (8, 8, b"DXT1", 1, 8), "dxt5_8x4_mips": (8, 4, b"DXT5", 4, 16),
-                   "dxt5_5x3": (5, 3, b"DXT5", 1, 16), "dxt1_16x16_mips": (16, 16, b"DXT1", 5, 8)}.items():
-    open(os.path.join(sys.argv[1], name), "wb").write(dds(*args))
-PY
+"$python" "$root/scripts/fuzz_seed_textures.py" "$corpus"
 
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
