@@ -136,6 +136,8 @@ void T7zInArchive::Open(T7zRef<T7zStream> stream) {
     archive.Close();
     archive_.Reset();
     if (error) std::rethrow_exception(error);
+    // The handler answers S_FALSE for bytes it does not recognise as its format.
+    if (result == S_FALSE) throw ESevenZipError("The file is not a zip package", S_FALSE);
     CheckResult(result);
   }
   inStream_ = std::move(stream);

@@ -18,6 +18,34 @@ bool SplitField(std::string_view text, std::string& field, std::string_view& res
   return true;
 }
 
+// The value as XML character data: the five markup characters become entities.
+std::string EscapeXml(const std::string& value) {
+  std::string text;
+  text.reserve(value.size());
+  for (const char c : value) {
+    switch (c) {
+      case '&':
+        text += "&amp;";
+        break;
+      case '<':
+        text += "&lt;";
+        break;
+      case '>':
+        text += "&gt;";
+        break;
+      case '"':
+        text += "&quot;";
+        break;
+      case '\'':
+        text += "&apos;";
+        break;
+      default:
+        text.push_back(c);
+    }
+  }
+  return text;
+}
+
 }  // namespace
 
 RMeta MakeMeta(int kind, const std::string& versionText, const std::string& customText) {
@@ -49,7 +77,7 @@ std::string FormatMetaText(const RMeta& meta) {
   size_t next = 0;
   for (size_t i = 0; i < format.size(); ++i) {
     if (format[i] == '%' && i + 1 < format.size() && format[i + 1] == 's' && next < 4) {
-      text += *values[next++];
+      text += EscapeXml(*values[next++]);
       ++i;
     } else {
       text.push_back(format[i]);

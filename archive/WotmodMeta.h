@@ -40,7 +40,8 @@ inline constexpr std::array<RModKind, 7> kModKinds = {{
      "CAMO"},
 }};
 
-// The meta.xml template: id, version, name, description in that order, inserted as they are.
+// The meta.xml template: id, version, name, description in that order, each inserted as XML
+// character data (&, <, >, " and ' as entities), so that any option text gives well-formed XML.
 inline constexpr const char* kMetaTemplate =
     "<root>\r\n    <id>%s</id>\r\n    <version>%s</version>\r\n    <name>%s</name>\r\n"
     "    <description>%s</description>\r\n</root>";

@@ -9,6 +9,12 @@ std::string WriteFailureRecord(const std::string& package, const std::string& fi
          "Message: Unable to save file!";
 }
 
+std::string DamagedFileRecord(const std::string& package, const std::string& file,
+                              const std::string& reason) {
+  return "Pkg: " + package + kCrLf + "File: " + file + kCrLf + "Type: Damaged file" + kCrLf +
+         "Message: The file is damaged: " + reason;
+}
+
 std::string ExceptionRecord(const std::string& package, const std::exception& error) {
   return "Pkg: " + package + kCrLf + "Type: " + ExceptionClassName(error) + kCrLf +
          "Message: " + error.what();

@@ -12,6 +12,10 @@ inline constexpr const char* kCrLf = "\r\n";
 
 // A file that could not be written: Pkg, File, "Type: I/O", "Message: Unable to save file!".
 std::string WriteFailureRecord(const std::string& package, const std::string& file);
+// A game file whose content is damaged: Pkg, File, "Type: Damaged file", "Message: The file is
+// damaged: " + the reason.
+std::string DamagedFileRecord(const std::string& package, const std::string& file,
+                              const std::string& reason);
 // An exception that ended a synchronous job: Pkg, Type, Message.
 std::string ExceptionRecord(const std::string& package, const std::exception& error);
 // An exception that ended a thread job: Pkg, File (the entry being handled), Type, Message.

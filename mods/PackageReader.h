@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "mods/EntryBounds.h"
 #include "platform/Stream.h"
 
 namespace pallograph {
@@ -24,8 +25,13 @@ class TPackageReader {
   uint32_t Count();
   bool IsFolder(uint32_t index);
   std::string Path(uint32_t index);
-  // Writes the entry's bytes to `stream` at its current position. Throws on an extraction error.
-  void Extract(uint32_t index, TStream& stream);
+  // The entry's size as the package declares it.
+  uint64_t DeclaredSize(uint32_t index);
+  // Writes the entry's bytes to `stream` at its current position. An entry that declares more
+  // bytes than its kind can hold is refused before anything is read, and one that delivers more
+  // than it declares is stopped there; both throw EEntryTooLarge (mods/EntryBounds.h), naming the
+  // entry and the sizes. Throws the binding's exceptions on other extraction errors.
+  void Extract(uint32_t index, TStream& stream, TEntryKind kind);
 
  private:
   struct TImpl;

@@ -79,7 +79,14 @@ void TPkgScan::RepaintTextures(
       [&](TPackageReader& reader, uint32_t index, const std::string& name) {
         if (LogEnabled()) Log("Read \t\t" + name);
         TMemoryStream stream;
-        reader.Extract(index, stream);
+        try {
+          reader.Extract(index, stream, TEntryKind::Texture);
+        } catch (const EEntryTooLarge& error) {
+          // Only this entry fails; the package's other entries go on.
+          if (LogEnabled()) Log("Refused \t" + name + ": " + error.what());
+          if (errorText_.empty()) errorText_ = ExceptionRecord(pkgFile_, name, error);
+          return true;
+        }
         if (LogEnabled()) Log("Repaint \t" + name);
         if (!change(stream.Data())) {
           throw Exception(name + " - failed to create repainted texture!");

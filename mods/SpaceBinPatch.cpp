@@ -72,7 +72,7 @@ void TSpaceBinPatch::PatchEntry(TPackageReader& reader, uint32_t index, const st
       if (LogEnabled()) Log("Read \t" + name);
       TFileStream out(target, TFile::Mode::Create);
       if (!out.IsOpen()) throw EInOutError("Cannot create " + target);
-      reader.Extract(index, out);
+      reader.Extract(index, out, TEntryKind::SpaceBin);
       if (!out.Close()) throw EInOutError("Cannot write " + target);
     }
     if (!FileExists(target)) return;
@@ -84,6 +84,15 @@ void TSpaceBinPatch::PatchEntry(TPackageReader& reader, uint32_t index, const st
     if (LogEnabled()) Log("Write \t" + target);
     if (!BytesToFile(data, target)) throw EInOutError("Cannot write " + target);
     ++filesCount_;
+  } catch (const EEntryTooLarge& error) {
+    DeleteTarget(target);
+    if (LogEnabled()) Log("Refused \t" + name + ": " + error.what());
+    errorText_ = ExceptionRecord(pkgFile_, name, error);
+  } catch (const ERangeError& damage) {
+    // A record that does not fit the file: the space.bin is damaged, not the disk.
+    DeleteTarget(target);
+    if (LogEnabled()) Log("Damaged \t" + name + ": " + damage.what());
+    errorText_ = DamagedFileRecord(pkgFile_, name, damage.what());
   } catch (...) {
     // A failed package contributes nothing: neither a partial nor an unpatched copy stays.
     DeleteTarget(target);

@@ -58,6 +58,7 @@ void ThVisualScan::SaveFile() {
 
 void ThVisualScan::Execute() {
   const std::string package = clientPath_ + rootName_;
+  std::string entryError;  // the first entry refused for its size; the walk goes on
   try {
     TPackageReader reader(libraryPath_, package);
     if (LogEnabled()) AddLog("Open \t" + package);
@@ -74,10 +75,14 @@ void ThVisualScan::Execute() {
         continue;
       }
       if (LogEnabled()) AddLog("Read \t" + fileName_);
-      {
+      try {
         TMemoryStream stream;
-        reader.Extract(index, stream);
+        reader.Extract(index, stream, TEntryKind::Model);
         fileData_ = std::move(stream.Data());
+      } catch (const EEntryTooLarge& error) {
+        if (LogEnabled()) AddLog("Refused \t" + fileName_ + ": " + error.what());
+        if (entryError.empty()) entryError = ExceptionRecord(rootName_, fileName_, error);
+        continue;
       }
       if (!fileData_.empty() && Patch()) {
         outFile_ = outPath_ + fileName_;
@@ -93,6 +98,7 @@ void ThVisualScan::Execute() {
   } catch (...) {
     errorText_ = UnknownExceptionRecord(rootName_);
   }
+  if (errorText_.empty()) errorText_ = std::move(entryError);
 }
 
 }  // namespace pallograph

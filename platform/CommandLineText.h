@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace pallograph {
 
@@ -17,6 +18,11 @@ namespace pallograph {
 //   - any other argument (a value, an absolute path) is passed in quotes the same way.
 // Thread-safe.
 std::string ProcessCommandLineText(int argc, char** argv);
+
+// POSIX: the arguments after the program name, as the system split them; true. The option
+// reader parses these words directly, so that a value with blanks and both kinds of quote still
+// arrives exactly as given. Windows: false (the text above is the command line).
+bool ProcessArgumentWords(int argc, char** argv, std::vector<std::string>& words);
 
 // Whether "/name" may start a long option: true on Windows, false on POSIX, where an absolute
 // path begins with "/".

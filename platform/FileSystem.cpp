@@ -99,6 +99,7 @@ std::vector<TDirEntry> ListDirectory(const std::string& folder, bool* ok) {
     item.Name = entry.path().filename().string();
     std::error_code entry_ec;
     item.IsDirectory = entry.is_directory(entry_ec);
+    item.IsLink = entry.is_symlink(entry_ec);
     if (!item.IsDirectory) {
       const auto size = entry.file_size(entry_ec);
       item.Size = entry_ec ? 0 : size;

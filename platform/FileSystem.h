@@ -24,7 +24,8 @@ int64_t GetFileSizeSafe(const std::string& path);
 // Times are Windows FILETIME values: 100-ns intervals since 1601-01-01 UTC.
 struct TDirEntry {
   std::string Name;
-  bool IsDirectory = false;
+  bool IsDirectory = false;  // a folder, or a link to one
+  bool IsLink = false;       // a symbolic link (or junction), whatever it points to
   uint64_t Size = 0;
   uint64_t CreationTime = 0;
   uint64_t LastWriteTime = 0;

@@ -132,4 +132,12 @@ bool IsSafeRelativePath(std::string_view path) {
   return true;
 }
 
+bool IsPlainFileName(std::string_view name) {
+  if (name.empty() || name == "." || name == "..") return false;
+  for (const char c : name) {
+    if (c == '\\' || c == '/' || c == ':' || static_cast<unsigned char>(c) < 0x20) return false;
+  }
+  return true;
+}
+
 }  // namespace pallograph

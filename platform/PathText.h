@@ -41,5 +41,8 @@ std::string Trim(std::string_view text);
 // A package entry name that may safely be joined to an output folder: not empty, not absolute,
 // no drive letter, no "." or ".." component. Entry names in packages are untrusted.
 bool IsSafeRelativePath(std::string_view path);
+// A name the user gives for one file or folder inside an output folder: not empty, no path
+// separator ('\\' or '/'), no drive (':'), not "." or "..", no control characters.
+bool IsPlainFileName(std::string_view name);
 
 }  // namespace pallograph

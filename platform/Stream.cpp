@@ -21,6 +21,24 @@ size_t TMemoryStream::Write(const void* data, size_t size) {
   return size;
 }
 
+size_t TLimitedStream::Write(const void* data, size_t size) {
+  const int64_t position = target_.Position();
+  if (overflowed_ || position < 0 || static_cast<uint64_t>(position) > limit_ ||
+      size > limit_ - static_cast<uint64_t>(position)) {
+    overflowed_ = true;
+    return 0;
+  }
+  return target_.Write(data, size);
+}
+
+bool TLimitedStream::SetSize(int64_t size) {
+  if (size < 0 || static_cast<uint64_t>(size) > limit_) {
+    overflowed_ = true;
+    return false;
+  }
+  return target_.SetSize(size);
+}
+
 bool TMemoryStream::Seek(int64_t position) {
   if (position < 0) return false;
   position_ = static_cast<size_t>(position);

@@ -23,6 +23,8 @@ class TStream {
   virtual int64_t Position() const = 0;
   virtual int64_t Size() const = 0;
   virtual bool SetSize(int64_t size) = 0;
+  // A hint that about `size` bytes will be written: a memory stream allocates them at once.
+  virtual void Reserve(uint64_t /*size*/) {}
 };
 
 class TMemoryStream final : public TStream {
@@ -36,6 +38,7 @@ class TMemoryStream final : public TStream {
   int64_t Position() const override { return static_cast<int64_t>(position_); }
   int64_t Size() const override { return static_cast<int64_t>(data_.size()); }
   bool SetSize(int64_t size) override;
+  void Reserve(uint64_t size) override { data_.reserve(static_cast<size_t>(size)); }
   void Clear() {
     data_.clear();
     position_ = 0;
@@ -47,6 +50,27 @@ class TMemoryStream final : public TStream {
  private:
   std::vector<uint8_t> data_;
   size_t position_ = 0;
+};
+
+// Passes reads and writes to another stream, but refuses any write that would reach past
+// `limit` bytes: such a write writes nothing and returns 0, and Overflowed() is true from then on.
+// Bounds what an untrusted source (a package entry) can make the program write.
+class TLimitedStream final : public TStream {
+ public:
+  TLimitedStream(TStream& target, uint64_t limit) : target_(target), limit_(limit) {}
+
+  size_t Read(void* buffer, size_t size) override { return target_.Read(buffer, size); }
+  size_t Write(const void* data, size_t size) override;
+  bool Seek(int64_t position) override { return target_.Seek(position); }
+  int64_t Position() const override { return target_.Position(); }
+  int64_t Size() const override { return target_.Size(); }
+  bool SetSize(int64_t size) override;
+  bool Overflowed() const { return overflowed_; }
+
+ private:
+  TStream& target_;
+  uint64_t limit_;
+  bool overflowed_ = false;
 };
 
 class TFileStream final : public TStream {

@@ -135,6 +135,7 @@ TProperty& TCommandLineReader::AddTextOption(const std::string& name,
 }
 
 bool TCommandLineReader::ParseProcessCommandLine() {
+  if (hasProcessArguments_) return ParseArgumentWords(processArguments_);
   const std::string& text = processCommandLine_;
   if (text.empty()) return false;
   size_t end;
@@ -146,31 +147,74 @@ bool TCommandLineReader::ParseProcessCommandLine() {
   return ParseArguments(end == std::string::npos ? std::string() : text.substr(end + 1));
 }
 
-bool TCommandLineReader::ParseArguments(const std::string& text) {
+TProperty* TCommandLineReader::FindOption(std::string_view name, bool switchesOnly) {
+  for (TProperty& option : Options) {
+    if (switchesOnly && option.Kind != TPropertyKind::okSwitch) continue;
+    if (option.Name.size() == name.size() && SameTextAscii(option.Name, name)) return &option;
+  }
+  return nullptr;
+}
+
+bool TCommandLineReader::TakeLongOption(std::string_view name, TProperty*& waiting) {
+  waiting = nullptr;
+  const bool enable = name.size() >= 7 && SameTextAscii(name.substr(0, 7), "enable-");
+  const bool disable = name.size() >= 8 && SameTextAscii(name.substr(0, 8), "disable-");
+  if (enable || disable) {
+    if (TProperty* option = FindOption(name.substr(enable ? 7 : 8), true)) {
+      option->SwitchValue = enable;
+      option->Seen = true;
+    }
+    return true;
+  }
+  TProperty* option = FindOption(name, false);
+  if (!option) {
+    if (!name.empty()) FailedOption = std::string(name);
+    return false;
+  }
+  // Giving a switch inverts its default; giving it twice does not invert it back.
+  if (option->Kind == TPropertyKind::okSwitch) {
+    option->SwitchValue = !option->SwitchDefault;
+  } else {
+    waiting = option;
+  }
+  option->Seen = true;
+  return true;
+}
+
+bool TCommandLineReader::TakeShortSwitches(std::string_view letters) {
+  if (letters.empty()) return false;
+  for (const char letter : letters) {
+    for (TProperty& option : Options) {
+      if (option.Kind == TPropertyKind::okSwitch && option.ShortChar == letter) {
+        option.SwitchValue = !option.SwitchDefault;
+        option.Seen = true;
+      }
+    }
+  }
+  return true;
+}
+
+void TCommandLineReader::TakeWord(const std::string& word, TProperty*& waiting) {
+  if (waiting) {
+    waiting->TextValue = word;
+    ConvertValue(*waiting);
+  } else {
+    FreeArguments.push_back(word);
+  }
+  waiting = nullptr;
+}
+
+void TCommandLineReader::StartParse() {
   FailedOption.clear();
   FreeArguments.clear();
   for (TProperty& option : Options) option.Seen = false;
+}
 
+bool TCommandLineReader::ParseArguments(const std::string& text) {
+  StartParse();
   const size_t length = text.size();
   size_t pos = 0;
   TProperty* waiting = nullptr;
-  auto findOption = [&](std::string_view name, bool switchesOnly) -> TProperty* {
-    for (TProperty& option : Options) {
-      if (switchesOnly && option.Kind != TPropertyKind::okSwitch) continue;
-      if (option.Name.size() == name.size() && SameTextAscii(option.Name, name)) return &option;
-    }
-    return nullptr;
-  };
-  // The word ends the wait: it becomes the waiting option's value or a free argument.
-  auto takeWord = [&](const std::string& word) {
-    if (waiting) {
-      waiting->TextValue = word;
-      ConvertValue(*waiting);
-    } else {
-      FreeArguments.push_back(word);
-    }
-    waiting = nullptr;
-  };
 
   // False at the first parse error; `pos` then marks where it happened.
   auto walk = [&]() -> bool {
@@ -181,43 +225,21 @@ bool TCommandLineReader::ParseArguments(const std::string& text) {
         pos += doubleDash ? 2 : 1;
         const size_t start = pos;
         while (pos < length && text[pos] != ' ' && text[pos] != '=') ++pos;
-        const std::string_view name = std::string_view(text).substr(start, pos - start);
-        waiting = nullptr;
-        const bool enable = name.size() >= 7 && SameTextAscii(name.substr(0, 7), "enable-");
-        const bool disable = name.size() >= 8 && SameTextAscii(name.substr(0, 8), "disable-");
-        if (enable || disable) {
-          if (TProperty* option = findOption(name.substr(enable ? 7 : 8), true)) {
-            option->SwitchValue = enable;
-            option->Seen = true;
-          }
-        } else if (TProperty* option = findOption(name, false)) {
-          // Giving a switch inverts its default; giving it twice does not invert it back.
-          if (option->Kind == TPropertyKind::okSwitch) {
-            option->SwitchValue = !option->SwitchDefault;
-          } else {
-            waiting = option;
-          }
-          option->Seen = true;
-        } else {
-          if (!name.empty()) FailedOption = std::string(name);
+        if (!TakeLongOption(std::string_view(text).substr(start, pos - start), waiting)) {
           return false;
         }
       } else if (c == '-') {
-        ++pos;
-        if (pos >= length || text[pos] == ' ') return false;
         waiting = nullptr;
-        for (; pos < length && text[pos] != ' '; ++pos) {
-          for (TProperty& option : Options) {
-            if (option.Kind == TPropertyKind::okSwitch && option.ShortChar == text[pos]) {
-              option.SwitchValue = !option.SwitchDefault;
-              option.Seen = true;
-            }
-          }
+        const size_t start = ++pos;
+        while (pos < length && text[pos] != ' ') ++pos;
+        if (!TakeShortSwitches(std::string_view(text).substr(start, pos - start))) {
+          pos = start;
+          return false;
         }
       } else if (c == '"' || c == '\'') {
         const size_t start = ++pos;
         while (pos < length && text[pos] != c) ++pos;
-        takeWord(text.substr(start, pos - start));
+        TakeWord(text.substr(start, pos - start), waiting);
       } else if (c != ' ') {
         const size_t start = pos;
         while (pos < length && text[pos] != ' ') ++pos;
@@ -229,7 +251,7 @@ bool TCommandLineReader::ParseArguments(const std::string& text) {
             while (pos < length && text[pos] != ' ') ++pos;
           }
         }
-        takeWord(text.substr(start, pos - start));
+        TakeWord(text.substr(start, pos - start), waiting);
       }
       ++pos;
     }
@@ -244,6 +266,48 @@ bool TCommandLineReader::ParseArguments(const std::string& text) {
   }
   if (!ok) {
     ReportParseError(text, pos);
+    return false;
+  }
+  Parsed = true;
+  return true;
+}
+
+bool TCommandLineReader::ParseArgumentWords(const std::vector<std::string>& words) {
+  StartParse();
+  TProperty* waiting = nullptr;
+  size_t index = 0;
+  auto walk = [&]() -> bool {
+    for (; index < words.size(); ++index) {
+      const std::string& word = words[index];
+      const bool doubleDash = word.size() >= 2 && word[0] == '-' && word[1] == '-';
+      if (doubleDash || (AllowSlashOptions && !word.empty() && word[0] == '/')) {
+        const std::string_view body = std::string_view(word).substr(doubleDash ? 2 : 1);
+        const size_t equals = body.find('=');
+        if (!TakeLongOption(body.substr(0, equals), waiting)) return false;
+        // The value after "=" is taken exactly, also when empty: the shell already unquoted it.
+        if (equals != std::string_view::npos && (waiting || equals + 1 < body.size())) {
+          TakeWord(std::string(body.substr(equals + 1)), waiting);
+        }
+      } else if (!word.empty() && word[0] == '-') {
+        waiting = nullptr;
+        if (!TakeShortSwitches(std::string_view(word).substr(1))) return false;
+      } else {
+        TakeWord(word, waiting);
+      }
+    }
+    return true;
+  };
+
+  bool ok = false;
+  try {
+    ok = walk();
+  } catch (...) {
+    ok = false;
+  }
+  if (!ok) {
+    std::string rest;
+    for (size_t i = index; i < words.size(); ++i) rest += (i > index ? " " : "") + words[i];
+    ReportParseError(rest, 0);
     return false;
   }
   Parsed = true;

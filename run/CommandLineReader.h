@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/Exception.h"
@@ -64,13 +65,25 @@ class TCommandLineReader {
   // platform/CommandLineText.h). Empty until set.
   void SetProcessCommandLine(std::string text) { processCommandLine_ = std::move(text); }
   const std::string& ProcessCommandLine() const { return processCommandLine_; }
+  // The process's arguments as words that the system has already split and unquoted (POSIX,
+  // without the program name). Once set, ParseProcessCommandLine parses these words instead of
+  // the text, so that every value arrives exactly as given.
+  void SetProcessArguments(std::vector<std::string> words) {
+    processArguments_ = std::move(words);
+    hasProcessArguments_ = true;
+  }
 
-  // Drops the program name from the process command line (up to the closing quote when it
-  // starts with '"', else up to the first blank) and parses the rest. False for an empty text.
+  // With process arguments set, parses them (ParseArgumentWords). Otherwise drops the program
+  // name from the process command line (up to the closing quote when it starts with '"', else up
+  // to the first blank) and parses the rest; false for an empty text.
   bool ParseProcessCommandLine();
   // Parses the argument text into the declared options. True when the walk reached the end of
   // the text (Parsed is then true); false after a parse error, which went to ReportParseError.
   bool ParseArguments(const std::string& text);
+  // Parses words the way ParseArguments parses the text's words, each word whole: "--name=value"
+  // and "--name" followed by a value word set the value exactly as the word holds it (quotes and
+  // blanks included); "-abc" are short switches; other words are values or free arguments.
+  bool ParseArgumentWords(const std::vector<std::string>& words);
 
   // Value text of the named option (any kind); parses the process command line first when no
   // parse succeeded yet. Raises ECommandLineParseException for an undeclared name.
@@ -99,7 +112,19 @@ class TCommandLineReader {
   // OnParseError and, with ShowErrorsAutomatically, writes it as one line to standard output.
   void ReportParseError(const std::string& text, size_t position);
 
+  TProperty* FindOption(std::string_view name, bool switchesOnly);
+  // A long option's name (without "--"): sets a switch or makes the option wait for its value.
+  // False for an undeclared name (FailedOption is set).
+  bool TakeLongOption(std::string_view name, TProperty*& waiting);
+  // The letters of a short switch word; false for none.
+  bool TakeShortSwitches(std::string_view letters);
+  // A word ends the wait: it becomes the waiting option's value or a free argument.
+  void TakeWord(const std::string& word, TProperty*& waiting);
+  void StartParse();
+
   std::string processCommandLine_;
+  std::vector<std::string> processArguments_;
+  bool hasProcessArguments_ = false;
 };
 
 }  // namespace pallograph

@@ -9,6 +9,8 @@ inline constexpr int kExitNoClientPath = 16001;
 inline constexpr int kExitClientError = 16002;
 inline constexpr int kExitClientExeMissing = 16003;
 inline constexpr int kExitNoPackages = 16004;
+// Another run kept the output folder locked for longer than this run waits.
+inline constexpr int kExitOutputFolderBusy = 16010;
 inline constexpr int kExitAllInOneEmpty = 16092;
 inline constexpr int kExitAllInOnePackFailed = 16093;
 

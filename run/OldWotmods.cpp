@@ -10,10 +10,10 @@ namespace {
 int ScanFolder(const std::string& folder, const LogSink& log) {
   int deleted = 0;
   for (const TDirEntry& entry : ListDirectory(folder)) {
+    // A link may lead anywhere, also out of the output folder: never followed, never deleted.
+    if (entry.IsLink) continue;
     if (entry.IsDirectory) {
-      const std::string sub = folder + entry.Name + kPathDelim;
-      deleted += ScanFolder(sub, log);
-      if (FolderIsEmpty(sub) && ListDirectory(sub).empty()) RemoveDirectoryAt(sub);
+      deleted += ScanFolder(folder + entry.Name + kPathDelim, log);
       continue;
     }
     const std::string lower = LowerCaseAscii(entry.Name);

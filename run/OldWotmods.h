@@ -8,8 +8,9 @@
 namespace pallograph {
 
 // Deletes, below the folder (recursively), every file with the extension ".wotmod" (any case)
-// whose lower-cased name contains "mod.pallograph."; then removes sub-folders that are empty
-// afterwards (never the folder itself). Returns how many packages were deleted.
+// whose lower-cased name contains "mod.pallograph.". Symbolic links are neither followed nor
+// deleted, and no folder is removed: folders belong to the user. Returns how many packages were
+// deleted.
 int DeleteOldWotmods(const std::string& folder, const LogSink& log);
 
 }  // namespace pallograph

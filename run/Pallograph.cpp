@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <exception>
 #include <string>
+#include <vector>
 
 #include "platform/Clock.h"
 #include "platform/CommandLineText.h"
@@ -54,10 +55,25 @@ int RunPallograph(int argc, char** argv) {
   TCommandLineReader reader;
   reader.ShowErrorsAutomatically = false;
   reader.SetProcessCommandLine(ProcessCommandLineText(argc, argv));
+  std::vector<std::string> words;
+  if (ProcessArgumentWords(argc, argv, words)) reader.SetProcessArguments(std::move(words));
   DeclareOptions(reader);
+  std::string parse_error;
+  reader.OnParseError = [&parse_error](const std::string& message) {
+    parse_error = message.substr(0, message.find_first_of("\r\n"));
+  };
   run.Reader = &reader;
   try {
-    if (argc > 1 && reader.ParseProcessCommandLine()) return RunWithOptions(run);
+    if (argc > 1) {
+      if (reader.ParseProcessCommandLine()) return RunWithOptions(run);
+      // Say what was not understood before the list of what would be.
+      if (!reader.FailedOption.empty()) {
+        run.Console.Line("  > Unknown option: --" + reader.FailedOption);
+      } else {
+        run.Console.Line("  > Command line not understood. " + parse_error);
+      }
+      run.Console.Line();
+    }
     return InteractiveHelp(run, reader);
   } catch (const THaltRun& halt) {
     return halt.Code;

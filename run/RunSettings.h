@@ -7,6 +7,7 @@
 #include <string>
 
 #include "client/WOTInfo.h"
+#include "platform/OwnerLock.h"
 #include "run/Console.h"
 #include "run/ExitCodes.h"
 #include "run/RunLog.h"
@@ -50,6 +51,9 @@ struct TRun {
   TExitCode ExitCode;
   // The statistics client; none with "no-send-statistic". Lives until the run ends.
   std::shared_ptr<TGoogleAnalytics> Stats;
+  // The output folder's lock and the temporary folder's owner mark, held until the end.
+  std::unique_ptr<TOwnerLock> OutputLock;
+  std::unique_ptr<TOwnerLock> TempFolderMark;
 
   // Writes a line to the run log when there is one.
   void LogLine(const std::string& text) {

@@ -17,9 +17,12 @@
 #include "run/CommandLineReader.h"
 #include "run/OldWotmods.h"
 #include "run/OnlineSteps.h"
+#include "run/OutputFolderLock.h"
 #include "run/ProgramInfo.h"
 #include "run/RunSettings.h"
+#include "run/RunTempFolder.h"
 #include "run/Stages.h"
+#include "run/StartupHalt.h"
 
 namespace pallograph {
 
@@ -44,17 +47,6 @@ int32_t Clamp(int64_t value, int32_t low, int32_t high) {
 // A folder option's value as a program path with trailing '\'.
 std::string FolderOption(const std::string& value) {
   return IncludeTrailingBackslash(AbsoluteProgramPath(value));
-}
-
-void HaltStartup(TRun& run, const std::string& message, int code) {
-  run.Console.Line(message);
-  run.Console.Line();
-  run.Console.Write("    Press enter to exit...");
-  run.Console.ReadLine();
-  // The log keeps the full code: a POSIX caller sees it modulo 256.
-  run.LogLine("Exit code: " + std::to_string(code));
-  run.Log.reset();  // closes the log file
-  throw THaltRun{code};
 }
 
 void AnalyseClient(TRun& run) {
@@ -146,9 +138,21 @@ void ChooseWorkerLimit(TRun& run) {
   run.LogLine("CPU Count: " + std::to_string(run.Settings.WorkerLimit));
 }
 
+// Whether any mod stage will run: only then does the run write into the output folder.
+bool AnyStageWanted(TCommandLineReader& reader) {
+  for (const char* option :
+       {"DPT-mod", "CCT-mod", "MEM-mod", "CTM-mod", "SpaceBin-mod", "CAMO-mod"}) {
+    if (!reader.OptionText(option).empty()) return true;
+  }
+  return false;
+}
+
 void EndOfRun(TRun& run) {
   SendFullTime(run);
   RemoveExtractedArchiveLibrary(run);
+  // Another run may use the folders while this console waits for enter.
+  run.OutputLock.reset();
+  run.TempFolderMark.reset();
   if (!run.Settings.AutoClose) {
     run.Console.Write("    Press enter to exit...");
     run.Console.ReadLine();
@@ -214,6 +218,7 @@ int RunWithOptions(TRun& run) {
     s.OutputFolder = s.WithoutWotmod ? run.Client.ResModsPath : run.Client.ModsPath;
   }
   run.LogLine("Mods Path: " + s.OutputFolder);
+  if (reader.OptionSwitch("remove-wotmod") || AnyStageWanted(reader)) TakeOutputFolder(run);
   if (!s.WithoutWotmod && reader.OptionSwitch("remove-wotmod")) {
     run.Console.Write("  > Search and delete old wotmod-files... ");
     const int deleted = DeleteOldWotmods(s.OutputFolder, run.Sink());
@@ -227,8 +232,7 @@ int RunWithOptions(TRun& run) {
     ChooseArchiveLibrary(run);
   }
   ChooseWorkerLimit(run);
-  s.RunTempFolder = TempFolder() + NewGuidText() + kPathDelim;
-  s.TempResFolder = s.RunTempFolder + "res" + kPathDelim;
+  PrepareRunTempFolder(run);
   run.LogLine("Temp Path: " + s.TempResFolder);
   StartStatisticsTimer(run);
 

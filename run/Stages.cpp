@@ -89,12 +89,36 @@ bool ReadStageConfig(TRun& run, const TStageRow& row, RCfgFile& config) {
   return false;
 }
 
+// Why a package or sub-folder name that the user gave cannot be used, or "": a package must
+// land inside the output folder.
+std::string RefusedPackageName(const TRun& run, const char* name_option) {
+  TCommandLineReader& reader = *run.Reader;
+  const std::string name = reader.OptionText(name_option);
+  if (!name.empty() && !IsPlainFileName(name)) {
+    return "Package name refused (it may hold no folder, drive or \"..\"): --" +
+           std::string(name_option) + "=" + name;
+  }
+  const std::string subfolder = reader.OptionText("subfolder-wotmod-name");
+  const std::string plain = StripTrailingBackslashes(SlashesToBackslashes(subfolder));
+  if (run.Settings.Subfolder && !subfolder.empty() && !IsPlainFileName(plain)) {
+    return "Sub-folder name refused (it may hold no folder, drive or \"..\"): "
+           "--subfolder-wotmod-name=" +
+           subfolder;
+  }
+  return {};
+}
+
 // Writes meta.xml into the package root and packs the root into the output folder (or its
-// sub-folder); the package's file name on success.
+// sub-folder); the package's file name on success. A refused name fails with `refusal` set.
 bool PackPackageRoot(TRun& run, const std::string& package_root, int meta_kind,
                      const char* name_option, const char* meta_option, bool split_and_log,
-                     std::string& file_name) {
+                     std::string& file_name, std::string& refusal) {
   TCommandLineReader& reader = *run.Reader;
+  refusal = RefusedPackageName(run, name_option);
+  if (!refusal.empty()) {
+    run.LogLine(refusal);
+    return false;
+  }
   const std::string version = ModVersion(run);
   run.LogLine("Creating Meta.xml...");
   if (!WriteMetaFile(package_root + "meta.xml",
@@ -129,12 +153,14 @@ void PackStage(TRun& run, const TStageRow& row, const std::string& stage_folder)
     return;
   }
   std::string file_name;
+  std::string refusal;
   if (PackPackageRoot(run, run.Settings.RunTempFolder, row.MetaKind, row.NameOption, row.MetaOption,
-                      row.SplitAndLog, file_name)) {
+                      row.SplitAndLog, file_name, refusal)) {
     ReportPacked(run, file_name);
   } else {
     run.Fail(row.PackFailedCode);
     run.Console.Line("Failed to create wotmod-file!");
+    if (!refusal.empty()) run.Console.Line("    " + refusal);
   }
 }
 
@@ -330,12 +356,14 @@ void RunAllInOne(TRun& run) {
     run.Console.Line("Not found textures!");
   } else {
     std::string file_name;
+    std::string refusal;
     if (PackPackageRoot(run, s.RunTempFolder, 0, "allinone-wotmod-name", "allinone-wotmod-meta",
-                        true, file_name)) {
+                        true, file_name, refusal)) {
       ReportPacked(run, file_name);
     } else {
       run.Fail(kExitAllInOnePackFailed);
       run.Console.Line("Failed to create wotmod-file!");
+      if (!refusal.empty()) run.Console.Line("    " + refusal);
     }
     run.Console.Write("    Delete temporary files... ");
     DeleteRunTempFolder(run);

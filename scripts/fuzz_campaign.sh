@@ -73,7 +73,8 @@ for i, line in enumerate(['"C:\\Games\\pallograph.exe" --wot-path="C:\\Games\\Wo
                           "p --wot-path='D:\\WoT\\' --scale=1.5 --enable-log word"]):
     put("commandlinereader", f"line{i}", line)
 for i, words in enumerate([["--dpt-mod=FF0000"], ["--dpt-mod=a b\"c"], ["--log", "-x", "/abs/path"],
-                           ["--cpu-count=", "--dpt-mod='q'"]]):
+                           ["--cpu-count=", "--dpt-mod='q'"], ["--dpt-mod=/tmp/it's \"x\"/out"],
+                           ["--dpt-mod=\"both' kinds\""]]):
     put("commandlineargv", f"argv{i}", "\0".join(words))
 PY
 

@@ -19,6 +19,13 @@ cmake --build "$dir" --target $fuzzers -j2
 corpus="$dir/corpus/texture"
 "$python" "$root/scripts/fuzz_seed_textures.py" "$corpus"
 
+# Seeds: option values with both kinds of quote, blanks, and quotes around the value.
+argv_seeds="$dir/corpus/commandlineargv"
+mkdir -p "$argv_seeds"
+printf -- '--dpt-mod=/tmp/it'"'"'s "x"/out' >"$argv_seeds/both-quotes"
+printf -- '--dpt-mod="'"'"'q'"'"'"' >"$argv_seeds/quoted"
+printf -- '--log\0--dpt-mod\0a b' >"$argv_seeds/two-words"
+
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 for fuzzer in $fuzzers; do

@@ -58,6 +58,12 @@ std::string ProcessCommandLineText(int argc, char** argv) {
   return text;
 }
 
+bool ProcessArgumentWords(int argc, char** argv, std::vector<std::string>& words) {
+  words.clear();
+  for (int i = 1; argv != nullptr && i < argc; ++i) words.emplace_back(argv[i] ? argv[i] : "");
+  return true;
+}
+
 bool SlashOptionsAllowed() { return false; }
 
 }  // namespace pallograph

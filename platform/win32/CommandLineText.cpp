@@ -9,6 +9,11 @@ std::string ProcessCommandLineText(int, char**) {
   return text ? std::string(text) : std::string();
 }
 
+bool ProcessArgumentWords(int, char**, std::vector<std::string>& words) {
+  words.clear();
+  return false;
+}
+
 bool SlashOptionsAllowed() { return true; }
 
 }  // namespace pallograph

@@ -171,7 +171,7 @@ TEST_F(T7zInArchiveTest, TruncatedNonZipAndMissingFilesRaise) {
     reader_->OpenArchiveFile(FromNativePath(dir.Native("text.zip")));
   } catch (const ESevenZipError& e) {
     EXPECT_EQ(e.Code(), sevenzip::S_FALSE);
-    EXPECT_STREQ(e.what(), "Incorrect function.");
+    EXPECT_STREQ(e.what(), "The file is not a zip package");
   }
   // The reader stays usable after failures.
   reader_->OpenArchiveFile(fixtures_.Program("stored.zip"));

@@ -31,8 +31,9 @@ TEST(MakeMetaTextTest, CustomTextFieldsAreTrimmedAndUnfinishedFieldsDropped) {
   EXPECT_EQ(MakeMetaText(1, "ignored", "a | b"), Meta("a", "", "", ""));
   EXPECT_EQ(MakeMetaText(1, "ignored", "a | b | c"), Meta("a", "b", "", ""));
   EXPECT_EQ(MakeMetaText(1, "ignored", "a|b|c|d|e"), Meta("a", "b", "c", "d|e"));
-  // Values are inserted as they are: no XML escaping.
-  EXPECT_EQ(MakeMetaText(1, "", "a&b|<v>|n|d"), Meta("a&b", "<v>", "n", "d"));
+  // Values are XML character data: the markup characters become entities.
+  EXPECT_EQ(MakeMetaText(1, "", "a&b|<v>|\"n\"|it's"),
+            Meta("a&amp;b", "&lt;v&gt;", "&quot;n&quot;", "it&apos;s"));
 }
 
 TEST(InsertPartSuffixTest, GoesBeforeTheClosingTagAndItsBlanks) {

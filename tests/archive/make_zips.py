@@ -7,12 +7,17 @@ OUTDIR/deflated.zip   the same files deflated, no folder entries
 OUTDIR/noflag.zip     a UTF-8 name without the zip's UTF-8 flag
 OUTDIR/unsafe.zip     a good entry and entries that point outside the target folder
 OUTDIR/manifest.tsv   one line per entry of stored.zip: name, 1/0 folder, size
+OUTDIR/bombs.zip      deflated zeros far larger than they look (make_bombs.py): big.dds 400 MB,
+                      big.visual_processed 70 MB, small.dds 1000 bytes, and liar.dds of 16 MB
+                      whose headers declare 1000 bytes
 """
 import os
 import random
 import struct
 import sys
 import zipfile
+
+import make_bombs
 
 FILES = {
     "vehicles/russian/R11_MS-1/crash/lod0/Hull.visual_processed": ("random", 3000),
@@ -86,6 +91,14 @@ def main():
     with zipfile.ZipFile(noflag, "w", zipfile.ZIP_STORED) as z:
         z.writestr("café-ü.txt", b"accent")
     clear_utf8_flag(noflag)
+
+    bombs = os.path.join(out, "bombs.zip")
+    with zipfile.ZipFile(bombs, "w", zipfile.ZIP_STORED) as z:
+        make_bombs.write_zeros(z, "big.dds", 400 * 10**6)
+        make_bombs.write_zeros(z, "big.visual_processed", 70 * 10**6)
+        make_bombs.write_zeros(z, "small.dds", 1000)
+        make_bombs.write_zeros(z, "liar.dds", 16 * 10**6)
+    make_bombs.patch_declared_size(bombs, "liar.dds", 1000)
 
     with zipfile.ZipFile(os.path.join(out, "unsafe.zip"), "w", zipfile.ZIP_STORED) as z:
         z.writestr("good.txt", b"good")

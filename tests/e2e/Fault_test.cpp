@@ -163,7 +163,7 @@ TEST_F(FaultTest, OutputFolderThatIsAFileFailsThePacking) {
   // Real condition, also for root: a regular file stands where the output folder must be made.
   const std::string blocked = fixture_.Folder() + "/blocked";
   WriteText(blocked, "not a folder");
-  const TProcessResult r = Run("", {"--mods-path='" + blocked + "/mods'", "--DPT-mod=FF0000"});
+  const TProcessResult r = Run("", {"--mods-path=" + blocked + "/mods", "--DPT-mod=FF0000"});
   EXPECT_EQ(r.ExitCode, PosixExit(16013)) << r.Out << r.Err;
   EXPECT_TRUE(Contains(r.Out, "Failed to create wotmod-file!")) << r.Out;
   EXPECT_EQ(ReadText(blocked), "not a folder");
@@ -237,11 +237,10 @@ TEST_F(FaultTest, PackageRemovedOrTruncatedBetweenAnalysisAndWalk) {
 
 TEST_F(FaultTest, ConfigServerThatAcceptsAndStallsGivesDisconnect) {
   TLoopbackSocket server(true);
-  const TProcessResult r =
-      Run("",
-          {"--MEM-mod=FFFFFF", "--configs-path='" + fixture_.ProgramFolder() + "'",
-           "--no-send-statistic", "--auto-close-console"},
-          {"PALLOGRAPH_CONFIGS_URL=http://" + server.Host() + "/"});
+  const TProcessResult r = Run("",
+                               {"--MEM-mod=FFFFFF", "--configs-path=" + fixture_.ProgramFolder(),
+                                "--no-send-statistic", "--auto-close-console"},
+                               {"PALLOGRAPH_CONFIGS_URL=http://" + server.Host() + "/"});
   EXPECT_EQ(r.ExitCode, 0) << r.Out << r.Err;
   EXPECT_TRUE(Contains(r.Out,
                        "          CrashTanks.cfg...   Disconnect\n"

@@ -35,13 +35,29 @@ TEST(StartupTest, NoArgumentsShowsHelpAndBothPrompts) {
   EXPECT_TRUE(Contains(r.Out, "    Press enter to exit..."));
 }
 
-TEST(StartupTest, UndeclaredOptionBehavesLikeNoArguments) {
+TEST(StartupTest, UndeclaredOptionIsNamedBeforeTheHelp) {
   TE2EFixture fixture;
   const TProcessResult help = fixture.Run({}, "n\nn\n\n", false);
   const TProcessResult foo = fixture.Run({"--foo"}, "n\nn\n\n", false);
   EXPECT_EQ(foo.ExitCode, 0);
-  EXPECT_EQ(foo.Out, help.Out);
+  const std::string banner_end = "(portable edition)\n\n";
+  std::string expected = help.Out;
+  expected.insert(expected.find(banner_end) + banner_end.size(), "  > Unknown option: --foo\n\n");
+  EXPECT_EQ(foo.Out, expected);
   EXPECT_FALSE(Contains(foo.Out, "Parse error"));
+  // A misspelled mod option builds nothing and says which word was not understood.
+  TE2EFixture mods;
+  const std::string client = mods.MakeClient();
+  const TProcessResult typo = mods.Run({"--wot-path=" + client, "--CCT-mdo=00FF00"}, "n\nn\n\n");
+  EXPECT_EQ(typo.ExitCode, 0);
+  EXPECT_TRUE(Contains(typo.Out, "  > Unknown option: --CCT-mdo\n\n  > List of available"))
+      << typo.Out;
+  EXPECT_TRUE(ListTree(client + "/mods").empty());
+  // A lone dash is no option either.
+  const TProcessResult count = mods.Run({"--wot-path=" + client, "-"}, "n\nn\n\n");
+  EXPECT_TRUE(
+      Contains(count.Out, "  > Command line not understood. Parse error at this position: "))
+      << count.Out;
 }
 
 TEST(StartupTest, EmptyClientPathHaltsWith16001) {

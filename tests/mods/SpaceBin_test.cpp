@@ -216,8 +216,13 @@ TEST_F(SpaceBinJobTest, MalformedSpaceBinIsRecordedAndDeleted) {
   TSpaceBinPatch job = Job();
   job.AddFiles({Root("", {kTankName})}, kColor);
   job.Patch();
-  EXPECT_EQ(job.ErrorText(), "Pkg: " + dir_.ProgramPath() + "02_malinovka.pkg\r\nFile: " + target_ +
-                                 "\r\nType: I/O\r\nMessage: Unable to save file!");
+  EXPECT_EQ(
+      job.ErrorText().rfind("Pkg: " + dir_.ProgramPath() + "02_malinovka.pkg\r\nFile: " + target_ +
+                                "\r\nType: Damaged file\r\nMessage: The file is damaged: "
+                                "space.bin: ",
+                            0),
+      0u)
+      << job.ErrorText();
   EXPECT_EQ(job.FilesCount(), 0);
   EXPECT_TRUE(FolderIsEmpty(out_));
 }

@@ -285,8 +285,67 @@ TEST(ProcessCommandLineTextTest, ReaderSeesTheShellsWords) {
   reader.SetProcessCommandLine(CommandLineOf({"p", "--wot-path=", "--mods-path=it's \"x\""}));
   ASSERT_TRUE(reader.ParseProcessCommandLine());
   EXPECT_EQ(reader.OptionText("wot-path"), "");
-  // A value with both kinds of quote cannot pass whole: it ends at its first double quote.
+  // The text form cannot carry a value with both kinds of quote: it ends at its first double
+  // quote. The program therefore parses the words themselves on POSIX (below).
   EXPECT_EQ(reader.OptionText("mods-path"), "it's ");
+}
+
+// The words as the shell hands them over, without the program name.
+std::vector<std::string> WordsOf(const std::vector<std::string>& args) {
+  return std::vector<std::string>(args.begin() + 1, args.end());
+}
+
+TEST(ProcessCommandLineTextTest, ArgumentWordsAreTheVectorAfterTheProgram) {
+  std::vector<std::string> args{"/usr/bin/pallograph", "--mods-path=it's \"x\"", "", "-l"};
+  std::vector<char*> argv;
+  for (std::string& arg : args) argv.push_back(arg.data());
+  argv.push_back(nullptr);
+  std::vector<std::string> words{"stale"};
+  ASSERT_TRUE(ProcessArgumentWords(static_cast<int>(args.size()), argv.data(), words));
+  EXPECT_EQ(words, WordsOf(args));
+}
+
+TEST(ParseArgumentWordsTest, ValuesArriveExactlyAsGiven) {
+  TCommandLineReader reader;
+  reader.ShowErrorsAutomatically = false;
+  reader.AddPathOption("wot-path", "", "default");
+  reader.AddTextOption("mods-path", "", "");
+  reader.AddTextOption("dpt-mod", "", "");
+  reader.AddOption("cpu-count", "", TPropertyKind::okInteger, "");
+  reader.AddSwitch("log", "", false, 'l');
+  reader.AddSwitch("silent", "", true);
+  reader.SetProcessCommandLine("ignored once words are set");
+  reader.SetProcessArguments(WordsOf({"/usr/bin/pallograph", "--mods-path=/tmp/it's \"x\"/out",
+                                      "--wot-path", "'quoted' \"both\"", "--dpt-mod=a=b",
+                                      "--cpu-count=7", "-l", "--disable-silent", "free word"}));
+  ASSERT_TRUE(reader.ParseProcessCommandLine());
+  EXPECT_EQ(reader.OptionText("mods-path"), "/tmp/it's \"x\"/out");
+  EXPECT_EQ(reader.OptionText("wot-path"), "'quoted' \"both\"");
+  EXPECT_EQ(reader.OptionText("dpt-mod"), "a=b");
+  EXPECT_EQ(reader.LookupOption("cpu-count").IntValue, 7);
+  EXPECT_TRUE(reader.OptionSwitch("log"));
+  EXPECT_FALSE(reader.OptionSwitch("silent"));
+  EXPECT_EQ(reader.FreeArguments, (std::vector<std::string>{"free word"}));
+
+  // "--name=" sets an empty value; a switch's "=value" is a free argument, as in the text form.
+  ASSERT_TRUE(reader.ParseArgumentWords({"--wot-path=", "--log=x"}));
+  EXPECT_EQ(reader.OptionText("wot-path"), "");
+  EXPECT_EQ(reader.FreeArguments, (std::vector<std::string>{"x"}));
+}
+
+TEST(ParseArgumentWordsTest, ErrorsNameTheWordsLeft) {
+  TCommandLineReader reader;
+  reader.ShowErrorsAutomatically = false;
+  reader.AddOption("cpu-count", "", TPropertyKind::okInteger, "");
+  std::string message;
+  reader.OnParseError = [&](const std::string& m) { message = m; };
+  EXPECT_FALSE(reader.ParseArgumentWords({"--CCT-mdo=00FF00", "--cpu-count=1"}));
+  EXPECT_EQ(reader.FailedOption, "CCT-mdo");
+  EXPECT_EQ(message.rfind("Parse error at this position: --CCT-mdo=00FF00 --cpu-count=1\r\n", 0),
+            0u);
+  EXPECT_FALSE(reader.ParseArgumentWords({"--cpu-count=many"}));
+  EXPECT_EQ(reader.FailedOption, "");
+  EXPECT_FALSE(reader.ParseArgumentWords({"-"}));
 }
 
 }  // namespace

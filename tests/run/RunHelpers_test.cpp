@@ -38,7 +38,7 @@ TEST(StageTableTest, ExitCodesFollowTheStageNumbering) {
   }
 }
 
-TEST(DeleteOldWotmodsTest, DeletesOnlyThisProgramsPackagesAndEmptiedFolders) {
+TEST(DeleteOldWotmodsTest, DeletesOnlyThisProgramsPackagesAndNoFolder) {
   test::TTempDir dir;
   test::WriteText(dir.Native("mods/MOD.PALLOGRAPH.CAMOUFLAGES_1.WOTMOD"), "x");
   test::WriteText(dir.Native("mods/Pallograph/mod.Pallograph.AllMods_2.wotmod"), "x");
@@ -48,11 +48,28 @@ TEST(DeleteOldWotmodsTest, DeletesOnlyThisProgramsPackagesAndEmptiedFolders) {
   const int deleted = DeleteOldWotmods(dir.ProgramPath() + "mods",
                                        [&](const std::string& l) { lines.push_back(l); });
   EXPECT_EQ(deleted, 2);
-  EXPECT_FALSE(std::filesystem::exists(dir.Native("mods/Pallograph")));
+  EXPECT_FALSE(
+      std::filesystem::exists(dir.Native("mods/Pallograph/mod.Pallograph.AllMods_2.wotmod")));
+  // Folders belong to the user, also when emptied.
+  EXPECT_TRUE(std::filesystem::is_directory(dir.Native("mods/Pallograph")));
   EXPECT_TRUE(std::filesystem::exists(dir.Native("mods/mod.other.wotmod")));
   EXPECT_TRUE(std::filesystem::exists(dir.Native("mods/keep/mod.Pallograph.notes.txt")));
   ASSERT_FALSE(lines.empty());
   EXPECT_EQ(lines.front(), "Search old wotmods...");
+}
+
+TEST(DeleteOldWotmodsTest, NeverFollowsOrDeletesLinks) {
+  test::TTempDir dir;
+  test::WriteText(dir.Native("elsewhere/mod.Pallograph.AllMods_1.wotmod"), "x");
+  test::WriteText(dir.Native("target.wotmod"), "x");
+  std::filesystem::create_directories(dir.Native("mods"));
+  std::filesystem::create_directory_symlink(dir.Native("elsewhere"), dir.Native("mods/linked"));
+  std::filesystem::create_symlink(dir.Native("target.wotmod"),
+                                  dir.Native("mods/mod.Pallograph.Link_1.wotmod"));
+  EXPECT_EQ(DeleteOldWotmods(dir.ProgramPath() + "mods", nullptr), 0);
+  EXPECT_TRUE(std::filesystem::exists(dir.Native("elsewhere/mod.Pallograph.AllMods_1.wotmod")));
+  EXPECT_TRUE(std::filesystem::is_symlink(dir.Native("mods/mod.Pallograph.Link_1.wotmod")));
+  EXPECT_TRUE(std::filesystem::exists(dir.Native("target.wotmod")));
 }
 
 }  // namespace

@@ -1,0 +1,93 @@
+#include "run/OutputFolderLock.h"
+
+#include <chrono>
+#include <cstdlib>
+
+#include "platform/FileSystem.h"
+#include "platform/GuidText.h"
+#include "platform/OwnerLock.h"
+#include "platform/PathText.h"
+#include "platform/System.h"
+#include "run/ExitCodes.h"
+#include "run/RunSettings.h"
+#include "run/StartupHalt.h"
+
+namespace pallograph {
+
+namespace {
+
+constexpr int kDefaultWaitSeconds = 30;
+constexpr unsigned kPollMs = 200;
+
+int WaitSeconds() {
+  const std::string text = GetEnvironmentText("PALLOGRAPH_LOCK_WAIT");
+  if (text.empty()) return kDefaultWaitSeconds;
+  char* end = nullptr;
+  const long value = std::strtol(text.c_str(), &end, 10);
+  return end != text.c_str() && *end == '\0' && value >= 0 && value <= 3600
+             ? static_cast<int>(value)
+             : kDefaultWaitSeconds;
+}
+
+// "<name>.wotmod.{GUID}.tmp", the packer's temporary names (any case).
+bool IsTempPackageName(const std::string& name) {
+  const std::string lower = LowerCaseAscii(name);
+  constexpr size_t kGuidLength = 38;
+  constexpr std::string_view kTail = ".tmp";
+  constexpr std::string_view kPackage = ".wotmod.";
+  if (lower.size() < kPackage.size() + kGuidLength + kTail.size() + 1) return false;
+  if (!EndsWith(lower, std::string(kTail))) return false;
+  const size_t guid_at = lower.size() - kTail.size() - kGuidLength;
+  return IsGuidText(std::string_view(name).substr(guid_at, kGuidLength)) &&
+         lower.compare(guid_at - kPackage.size(), kPackage.size(), kPackage) == 0;
+}
+
+}  // namespace
+
+int RemoveStaleTempPackages(const std::string& folder, const LogSink& log) {
+  int removed = 0;
+  const std::string base = IncludeTrailingBackslash(folder);
+  for (const TDirEntry& entry : ListDirectory(base)) {
+    if (entry.IsLink) continue;
+    if (entry.IsDirectory) {
+      removed += RemoveStaleTempPackages(base + entry.Name, log);
+    } else if (IsTempPackageName(entry.Name) && DeleteFileAt(base + entry.Name)) {
+      ++removed;
+      if (log) log("Removed stale temporary package: " + base + entry.Name);
+    }
+  }
+  return removed;
+}
+
+void TakeOutputFolder(TRun& run) {
+  const std::string& folder = run.Settings.OutputFolder;
+  if (!DirectoryExists(folder) && !ForceDirectories(folder)) {
+    run.LogLine("Output folder not usable, no lock taken: " + folder);
+    return;
+  }
+  const std::string path = folder + kOutputLockName;
+  TOwnerLock::TState state = TOwnerLock::Take(path, run.OutputLock);
+  if (state == TOwnerLock::TState::Held) {
+    run.LogLine("Output folder in use by another run: " + folder);
+    run.Console.Write("  > Waiting for another run of the program on the same folder... ");
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(WaitSeconds());
+    while (state == TOwnerLock::TState::Held && std::chrono::steady_clock::now() < until) {
+      SleepMs(kPollMs);
+      state = TOwnerLock::Take(path, run.OutputLock);
+    }
+    if (state == TOwnerLock::TState::Held) {
+      run.Console.Line("Busy!");
+      HaltStartup(run, "    Another run of the program is writing to " + folder,
+                  kExitOutputFolderBusy);
+    }
+    run.Console.Line("OK");
+    run.Console.Line();
+  }
+  if (state != TOwnerLock::TState::Taken) {
+    run.LogLine("Output folder lock not taken: " + path);
+    return;
+  }
+  RemoveStaleTempPackages(folder, run.Sink());
+}
+
+}  // namespace pallograph

@@ -1,0 +1,28 @@
+// One run at a time on an output folder: the lock file "Pallograph.lock" in the folder, and the
+// clean-up of temporary packages that killed runs left there.
+#pragma once
+
+#include <string>
+
+#include "platform/LogSink.h"
+
+namespace pallograph {
+
+struct TRun;
+
+inline constexpr const char* kOutputLockName = "Pallograph.lock";
+
+// Takes the output folder's lock for the run (run.OutputLock), creating the folder when it is
+// missing. While another running process holds it, waits (up to PALLOGRAPH_LOCK_WAIT seconds,
+// default 30) with a console line; still held then, the run ends with kExitOutputFolderBusy. A
+// folder that cannot be created or a lock file that cannot be made only gives a log line: the
+// stages then report the folder's failure themselves. With the lock, removes stale temporary
+// packages below the folder.
+void TakeOutputFolder(TRun& run);
+
+// Deletes, below the folder (recursively, links not followed), the temporary package files that
+// the packer writes ("<name>.wotmod.{GUID}.tmp"). Only safe while the folder's lock is held.
+// Returns how many were deleted; logs each.
+int RemoveStaleTempPackages(const std::string& folder, const LogSink& log);
+
+}  // namespace pallograph

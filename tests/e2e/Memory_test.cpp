@@ -1,0 +1,114 @@
+// Packages that would make a careless reader swallow gigabytes: deflated zeros of 1 GB and 5 GB
+// in wanted texture entries, and an entry whose headers declare far less than it inflates to. The
+// run, under a hard address-space limit, fails those packages and packs the others.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "e2e/E2ESupport.h"
+
+namespace fs = std::filesystem;
+
+namespace pallograph::test {
+namespace {
+
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kAddressSanitizer = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool kAddressSanitizer = true;
+#else
+constexpr bool kAddressSanitizer = false;
+#endif
+#else
+constexpr bool kAddressSanitizer = false;
+#endif
+
+// The address space a run may use: far below the 1 GB and 5 GB the entries inflate to.
+constexpr int kAddressSpaceKiB = 1024 * 1024;
+
+constexpr const char* kSherman =
+    "content/MilitaryEnvironment/hd_mle101_A05_M4_Sherman/mle101_A05_M4_Sherman_AM.dds";
+constexpr const char* kT34 =
+    "content/MilitaryEnvironment/hd_mle102_R04_T-34/mle102_R04_T-34_AM.dds";
+constexpr const char* kTiger =
+    "content/MilitaryEnvironment/hd_mle103_G04_PzVI_Tiger_I/mle103_G04_PzVI_Tiger_I_AM.dds";
+constexpr const char* kPanther =
+    "content/MilitaryEnvironment/hd_mle104_G03_PzV_Panther/mle104_G03_PzV_Panther_AM.dds";
+
+bool Contains(const std::string& text, const std::string& part) {
+  return text.find(part) != std::string::npos;
+}
+
+// An entry name as the program writes it ('\\'-separated).
+std::string Backslashed(std::string name) {
+  for (char& c : name) c = c == '/' ? '\\' : c;
+  return name;
+}
+
+std::string LineOf(const std::string& out, const std::string& package) {
+  const size_t at = out.find("          " + package);
+  if (at == std::string::npos) return {};
+  return out.substr(at, out.find('\n', at) - at);
+}
+
+TEST(MemoryTest, ZipBombsAndLyingHeadersFailTheirPackagesWithinALimit) {
+  TE2EFixture fixture;
+  const std::string client = fixture.MakeClient();
+  const std::string packages = client + "/res/packages/";
+  RunPythonScript("tests/archive/make_bombs.py",
+                  {packages + "02_malinovka.pkg", "--inflate", std::string(kSherman) + "=1G",
+                   "--inflate", std::string(kT34) + "=5G"});
+  RunPythonScript("tests/archive/make_bombs.py",
+                  {packages + "19_monastery.pkg", "--lie", std::string(kTiger) + "=64M:6128"});
+  ASSERT_GT(fs::file_size(packages + "02_malinovka.pkg"), 1000000u);
+
+  const std::string temp = fixture.Folder() + "/tmp";
+  fs::create_directories(temp);
+  std::vector<std::string> command{
+      "/bin/sh",
+      "-c",
+      kAddressSanitizer
+          ? std::string("exec \"$0\" \"$@\"")
+          : "ulimit -v " + std::to_string(kAddressSpaceKiB) + " && exec \"$0\" \"$@\"",
+      fixture.ProgramFolder() + "/pallograph",
+      "--wot-path=" + client,
+      "--MEM-mod=FFFFFF",
+      "--without-hd",
+      "--log",
+      "--no-send-statistic",
+      "--no-update-configs",
+      "--auto-close-console"};
+  const TProcessResult r = RunProcess(command, "\n", "", {"TMPDIR=" + temp});
+  EXPECT_EQ(r.ExitCode, PosixExit(16031)) << r.Out << r.Err;
+  EXPECT_TRUE(Contains(LineOf(r.Out, "02_malinovka.pkg"), "Failed!")) << r.Out;
+  EXPECT_TRUE(Contains(LineOf(r.Out, "19_monastery.pkg"), "Failed!")) << r.Out;
+  EXPECT_TRUE(Contains(LineOf(r.Out, "101_dday.pkg"), "OK (")) << r.Out;
+  const std::string sherman = Backslashed(kSherman);
+  const std::string t34 = Backslashed(kT34);
+  EXPECT_TRUE(Contains(r.Err, "File: " + sherman + "\r\nType: EEntryTooLarge\r\nMessage: \"" +
+                                  sherman +
+                                  "\" declares 1000000000 bytes; a texture holds at most "
+                                  "357914116 bytes"))
+      << r.Err;
+  const std::string log = ReadText(fixture.LogFile());
+  EXPECT_TRUE(Contains(log, "Refused \t" + t34 + ": \"" + t34 + "\" declares 5000000000 bytes"))
+      << log;
+
+  // The other packages' textures are packed, the refused ones are not.
+  const std::string mods = TE2EFixture::ModsFolder(client);
+  const std::vector<std::string> written = ListTree(mods);
+  ASSERT_EQ(written.size(), 1u);
+  TE2EFixture::Check({"wotmod", mods + "/" + written.front(), "mod.Pallograph.TankMapTextures",
+                      std::string("res/") + kPanther});
+  const TProcessResult listed = RunPythonCode(
+      "import sys, zipfile\nprint('\\n'.join(zipfile.ZipFile(sys.argv[1]).namelist()))\n",
+      {mods + "/" + written.front()});
+  EXPECT_FALSE(Contains(listed.Out, kSherman));
+  EXPECT_FALSE(Contains(listed.Out, kT34));
+  EXPECT_FALSE(Contains(listed.Out, kTiger));
+  EXPECT_TRUE(fs::is_empty(temp)) << ListTree(temp).size();
+}
+
+}  // namespace
+}  // namespace pallograph::test
