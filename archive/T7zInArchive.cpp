@@ -7,6 +7,7 @@
 #include "archive/T7zCallback.h"
 #include "archive/WideText.h"
 #include "platform/FileSystem.h"
+#include "platform/LastError.h"
 #include "platform/PathText.h"
 
 namespace pallograph {
@@ -105,8 +106,13 @@ IInArchive* T7zInArchive::InArchive() {
 }
 
 void T7zInArchive::OpenArchiveFile(const std::string& path) {
+  ClearLastFileError();
   auto file = std::make_unique<TFileStream>(path, TFile::Mode::Read);
-  if (!file->IsOpen()) throw EInOutError("Cannot open file \"" + path + "\"");
+  if (!file->IsOpen()) {
+    // The file layer's text names the path and the system's reason.
+    throw EInOutError(LastFileError().empty() ? "Cannot open file \"" + path + "\""
+                                              : LastFileError());
+  }
   Open(T7zStream::Own(std::move(file)));
 }
 

@@ -7,6 +7,7 @@
 #include "archive/TPendingFiles.h"
 #include "archive/WotmodMeta.h"
 #include "platform/FileSystem.h"
+#include "platform/LastError.h"
 #include "platform/PathText.h"
 
 namespace pallograph {
@@ -119,12 +120,22 @@ std::string WotmodPartFileName(const std::string& packagePath, size_t part) {
   return ChangeFileExt(packagePath, "_Part" + std::to_string(part) + ExtractFileExt(packagePath));
 }
 
-bool PackWotmod(const std::string& libraryPath, const std::string& packagePath,
-                const std::string& sourceFolder, bool split, const LogSink& log,
-                uint64_t partSizeLimit) {
+RResult PackWotmod(const std::string& libraryPath, const std::string& packagePath,
+                   const std::string& sourceFolder, bool split, const LogSink& log,
+                   uint64_t partSizeLimit) {
+  ClearLastFileError();
+  // The library reports a failed write of ours as its own error code: the file layer knows why.
+  const auto cause = [&](const std::string& what) {
+    const std::string& file = LastFileError();
+    std::string text = "Packing \"" + packagePath + "\" failed: " + what;
+    if (!file.empty() && what.find(file) == std::string::npos) text += "; " + file;
+    return RResult::Failure(text);
+  };
   try {
     const std::string folder = ExtractFilePath(packagePath);
-    if (!folder.empty() && !DirectoryExists(folder) && !ForceDirectories(folder)) return false;
+    if (!folder.empty() && !DirectoryExists(folder) && !ForceDirectories(folder)) {
+      return cause("the package's folder cannot be made");
+    }
     T7zRef<T7zOutArchive> writer = CreateWriter(libraryPath);
     SetZipMethod(*writer, 0);
     if (split) writer->SetPartSizeLimit(partSizeLimit);
@@ -132,12 +143,14 @@ bool PackWotmod(const std::string& libraryPath, const std::string& packagePath,
     if (!split || writer->GetBatches().size() < 2) {
       for (TBatchList& batch : writer->GetBatches()) AddFolderEntries(batch);
       writer->WriteToFile(packagePath);
-      return true;
+      return RResult::Success();
     }
     PackParts(*writer, packagePath, log);
-    return true;
+    return RResult::Success();
+  } catch (const std::exception& error) {
+    return cause(error.what());
   } catch (...) {
-    return false;
+    return cause("unknown error");
   }
 }
 

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/LogSink.h"
+#include "platform/Result.h"
 
 namespace pallograph {
 
@@ -22,9 +23,10 @@ std::string WotmodPartFileName(const std::string& packagePath, size_t part);
 // carries "_Part" + i, and is written as WotmodPartFileName(packagePath, i). Progress lines go to
 // `log` when it is set. Every file is written under a temporary name and renamed into place only
 // when the whole package is written: on failure nothing is left behind and existing packages are
-// untouched. meta.xml in the folder keeps its text. Returns false on any failure; never throws.
-bool PackWotmod(const std::string& libraryPath, const std::string& packagePath,
-                const std::string& sourceFolder, bool split, const LogSink& log,
-                uint64_t partSizeLimit = kPartSizeLimit);
+// untouched. meta.xml in the folder keeps its text. A failure gives a false result whose cause
+// says what failed, on which file, and the system's text; never throws.
+RResult PackWotmod(const std::string& libraryPath, const std::string& packagePath,
+                   const std::string& sourceFolder, bool split, const LogSink& log,
+                   uint64_t partSizeLimit = kPartSizeLimit);
 
 }  // namespace pallograph

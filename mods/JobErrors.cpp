@@ -4,9 +4,10 @@
 
 namespace pallograph {
 
-std::string WriteFailureRecord(const std::string& package, const std::string& file) {
+std::string WriteFailureRecord(const std::string& package, const std::string& file,
+                               const std::string& cause) {
   return "Pkg: " + package + kCrLf + "File: " + file + kCrLf + "Type: I/O" + kCrLf +
-         "Message: Unable to save file!";
+         "Message: Unable to save file!" + (cause.empty() ? "" : " (" + cause + ")");
 }
 
 std::string DamagedFileRecord(const std::string& package, const std::string& file,

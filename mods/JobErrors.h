@@ -10,8 +10,10 @@ namespace pallograph {
 
 inline constexpr const char* kCrLf = "\r\n";
 
-// A file that could not be written: Pkg, File, "Type: I/O", "Message: Unable to save file!".
-std::string WriteFailureRecord(const std::string& package, const std::string& file);
+// A file that could not be written: Pkg, File, "Type: I/O", "Message: Unable to save file!",
+// followed on the message line by " (" + cause + ")" when the cause is known.
+std::string WriteFailureRecord(const std::string& package, const std::string& file,
+                               const std::string& cause = "");
 // A game file whose content is damaged: Pkg, File, "Type: Damaged file", "Message: The file is
 // damaged: " + the reason.
 std::string DamagedFileRecord(const std::string& package, const std::string& file,

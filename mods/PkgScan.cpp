@@ -4,6 +4,7 @@
 #include "mods/PackageReader.h"
 #include "platform/Exception.h"
 #include "platform/FileSystem.h"
+#include "platform/LastError.h"
 #include "platform/PathText.h"
 #include "platform/Stream.h"
 
@@ -32,13 +33,14 @@ void TPkgScan::LogUnsafeEntry(const std::string& entryName) const {
 
 bool TPkgScan::SaveEntry(const std::string& entryName, const void* data, size_t size) {
   const std::string target = outPath_ + entryName;
+  ClearLastFileError();
   if (!ForceDirectories(ExtractFilePath(target))) {
-    errorText_ = WriteFailureRecord(pkgFile_, entryName);
+    errorText_ = WriteFailureRecord(pkgFile_, entryName, LastFileError());
     return false;
   }
   if (LogEnabled()) Log("Write \t\t" + target);
   if (!WriteFileAtomic(target, data, size)) {
-    errorText_ = WriteFailureRecord(pkgFile_, entryName);
+    errorText_ = WriteFailureRecord(pkgFile_, entryName, LastFileError());
     return false;
   }
   ++filesCount_;
@@ -88,8 +90,8 @@ void TPkgScan::RepaintTextures(
           return true;
         }
         if (LogEnabled()) Log("Repaint \t" + name);
-        if (!change(stream.Data())) {
-          throw Exception(name + " - failed to create repainted texture!");
+        if (const RResult changed = change(stream.Data()); !changed) {
+          throw Exception(name + " - failed to create repainted texture! (" + changed.Cause + ")");
         }
         SaveEntry(name, stream.Data().data(), stream.Data().size());
         return true;

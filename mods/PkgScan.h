@@ -11,6 +11,7 @@
 
 #include "mods/DDSFileList.h"
 #include "platform/LogSink.h"
+#include "platform/Result.h"
 
 namespace pallograph {
 
@@ -55,7 +56,7 @@ class TPkgScan {
                    const TEntryHandler& handle);
 
   // Changes one texture in memory; false when it cannot be changed.
-  using TTextureChange = std::function<bool(std::vector<uint8_t>& texture)>;
+  using TTextureChange = std::function<RResult(std::vector<uint8_t>& texture)>;
   // The walk of the texture jobs: for each file entry in archive order, `select` gives the
   // change to make (empty: the entry is not wanted); the entry is read into memory, changed and
   // saved (SaveEntry). A failed change ends the walk with the exception record whose message is

@@ -25,7 +25,7 @@ constexpr size_t kColorWithAlpha = 9;  // "#RRGGBBAA"
 
 }  // namespace
 
-bool TRepaintCache::Repaint(std::vector<uint8_t>& texture, const std::string& color) {
+RResult TRepaintCache::Repaint(std::vector<uint8_t>& texture, const std::string& color) {
   if (color.size() != kColorWithAlpha) return RepaintDDS(texture, color);
   std::string key = color + ':' + std::to_string(texture.size()) + ':';
   key.append(texture.begin(), texture.begin() + HeaderBytes(texture));
@@ -35,16 +35,17 @@ bool TRepaintCache::Repaint(std::vector<uint8_t>& texture, const std::string& co
     if (found != results_.end()) {
       ++hits_;
       texture = *found->second;
-      return true;
+      return RResult::Success();
     }
   }
-  if (!RepaintDDS(texture, color)) return false;
+  RResult repainted = RepaintDDS(texture, color);
+  if (!repainted) return repainted;
   std::lock_guard<std::mutex> lock(mutex_);
   if (bytes_ + texture.size() <= byteLimit_ && !results_.count(key)) {
     results_.emplace(std::move(key), std::make_shared<const std::vector<uint8_t>>(texture));
     bytes_ += texture.size();
   }
-  return true;
+  return repainted;
 }
 
 size_t TRepaintCache::Hits() const {

@@ -13,15 +13,17 @@
 #include <unordered_map>
 #include <vector>
 
+#include "platform/Result.h"
+
 namespace pallograph {
 
 class TRepaintCache {
  public:
   explicit TRepaintCache(size_t byteLimit) : byteLimit_(byteLimit) {}
 
-  // RepaintDDS(texture, color): true on success, the texture unchanged on failure. Colours
+  // RepaintDDS(texture, color): success, or the texture unchanged and the cause. Colours
   // without their own alpha ("#RRGGBB") keep the source's alpha and are not cached.
-  bool Repaint(std::vector<uint8_t>& texture, const std::string& color);
+  RResult Repaint(std::vector<uint8_t>& texture, const std::string& color);
 
   size_t Hits() const;
 

@@ -9,6 +9,7 @@
 #include "mods/SpaceBinTextures.h"
 #include "platform/Exception.h"
 #include "platform/FileSystem.h"
+#include "platform/LastError.h"
 #include "platform/PathText.h"
 #include "platform/Stream.h"
 
@@ -67,6 +68,7 @@ void TSpaceBinPatch::Patch() {
 
 void TSpaceBinPatch::PatchEntry(TPackageReader& reader, uint32_t index, const std::string& name) {
   const std::string target = outPath_ + name;
+  ClearLastFileError();
   try {
     if (ForceDirectories(ExtractFilePath(target))) {
       if (LogEnabled()) Log("Read \t" + name);
@@ -93,8 +95,14 @@ void TSpaceBinPatch::PatchEntry(TPackageReader& reader, uint32_t index, const st
     DeleteTarget(target);
     if (LogEnabled()) Log("Damaged \t" + name + ": " + damage.what());
     errorText_ = DamagedFileRecord(pkgFile_, name, damage.what());
-  } catch (...) {
+  } catch (const std::exception& error) {
     // A failed package contributes nothing: neither a partial nor an unpatched copy stays.
+    const std::string file = LastFileError();
+    DeleteTarget(target);
+    std::string cause = error.what();
+    if (!file.empty() && cause.find(file) == std::string::npos) cause += "; " + file;
+    errorText_ = WriteFailureRecord(pkgFile_, name, cause);
+  } catch (...) {
     DeleteTarget(target);
     errorText_ = WriteFailureRecord(pkgFile_, name);
   }

@@ -2,6 +2,7 @@
 
 #include "mods/JobErrors.h"
 #include "mods/PackageReader.h"
+#include "platform/LastError.h"
 #include "platform/PathText.h"
 #include "platform/Stream.h"
 
@@ -53,7 +54,10 @@ bool ThVisualScan::InFolders(std::string_view name) const {
 }
 
 void ThVisualScan::SaveFile() {
-  if (!BytesToFile(fileData_, outFile_)) errorText_ = WriteFailureRecord(rootName_, outFile_);
+  ClearLastFileError();
+  if (!BytesToFile(fileData_, outFile_)) {
+    errorText_ = WriteFailureRecord(rootName_, outFile_, LastFileError());
+  }
 }
 
 void ThVisualScan::Execute() {

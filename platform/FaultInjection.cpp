@@ -1,8 +1,10 @@
 #include "platform/FaultInjection.h"
 
+#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <mutex>
+#include <stdexcept>
 #include <unordered_map>
 #include <vector>
 
@@ -16,7 +18,7 @@ namespace pallograph::fault {
 
 namespace {
 
-enum class TKind { Create, Full, MakeDirectory, Rename, Truncate, Remove, Vanish };
+enum class TKind { Create, Full, MakeDirectory, Rename, Truncate, Remove, Vanish, Throw };
 
 struct TRule {
   TKind Kind;
@@ -35,7 +37,7 @@ bool ParseKind(const std::string& name, TKind& kind) {
   static const std::pair<const char*, TKind> kKinds[] = {
       {"create", TKind::Create}, {"full", TKind::Full},         {"mkdir", TKind::MakeDirectory},
       {"rename", TKind::Rename}, {"truncate", TKind::Truncate}, {"remove", TKind::Remove},
-      {"vanish", TKind::Vanish}};
+      {"vanish", TKind::Vanish}, {"throw", TKind::Throw}};
   for (const auto& [text, value] : kKinds) {
     if (name == text) {
       kind = value;
@@ -103,13 +105,18 @@ bool OnOpen(const std::string& path, bool create) {
   std::error_code ec;
   const fs::path native(ToNativePath(path));
   bool fail = false;
+  bool raise = false;
   for (TRule& rule : faults->Rules) {
+    raise = Hit(rule, TKind::Throw, path) || raise;
     if (create) {
       if (Hit(rule, TKind::Vanish, path)) {
         const std::string folder = RunTempFolder(path);
         if (!folder.empty()) fs::remove_all(fs::path(ToNativePath(folder)), ec);
       }
-      if (Hit(rule, TKind::Create, path)) fail = true;
+      if (Hit(rule, TKind::Create, path)) {
+        fail = true;
+        errno = EACCES;
+      }
     } else {
       if (Hit(rule, TKind::Truncate, path)) {
         const uintmax_t size = fs::file_size(native, ec);
@@ -118,6 +125,7 @@ bool OnOpen(const std::string& path, bool create) {
       if (Hit(rule, TKind::Remove, path)) fs::remove(native, ec);
     }
   }
+  if (raise) throw std::runtime_error("injected exception opening " + path);
   return fail;
 }
 
@@ -148,6 +156,7 @@ bool OnWrite(const void* handle_key, size_t size) {
     TRule& rule = faults->Rules[index];
     if (rule.Seen + size > rule.N) {
       fail = true;
+      errno = ENOSPC;
     } else {
       rule.Seen += size;
     }
@@ -168,6 +177,7 @@ bool OnMakeDirectory(const std::string& path) {
   std::lock_guard<std::mutex> lock(faults->Lock);
   for (const TRule& rule : faults->Rules) {
     if (rule.Kind == TKind::MakeDirectory && path.find(rule.Text) != std::string::npos) {
+      errno = EACCES;
       return true;
     }
   }
@@ -180,6 +190,7 @@ bool OnRename(const std::string& to) {
   std::lock_guard<std::mutex> lock(faults->Lock);
   bool fail = false;
   for (TRule& rule : faults->Rules) fail = Hit(rule, TKind::Rename, to) || fail;
+  if (fail) errno = EACCES;
   return fail;
 }
 

@@ -13,6 +13,8 @@
 //   remove:n@text    the n-th read-open of such a file first deletes it
 //   vanish:n@text    before the n-th creation of such a file, the run's temporary folder (the
 //                    first folder below the system temporary folder on that path) is deleted
+//   throw:n@text     the n-th open of such a file throws std::runtime_error (an exception the
+//                    program does not expect, wherever that open happens)
 // Meant for tests and fault campaigns only; the hooks are called by the platform's file code and
 // are safe from any thread.
 #pragma once
@@ -25,8 +27,9 @@ namespace pallograph::fault {
 // True when PALLOGRAPH_FAULT named at least one rule.
 bool Active();
 
-// Before a file is opened. True when the open must fail. May change the file first (truncate,
-// remove, vanish rules). `handle_key` identifies the file for later writes once it is open.
+// Before a file is opened. True when the open must fail; throws for a "throw" rule. May change the
+// file first (truncate, remove, vanish rules). `handle_key` identifies the file for later writes
+// once it is open.
 bool OnOpen(const std::string& path, bool create);
 // After a successful open for writing: ties the handle to the path for the "full" rule.
 void OnOpened(const void* handle_key, const std::string& path);

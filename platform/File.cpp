@@ -1,8 +1,10 @@
 #include "platform/File.h"
 
+#include <cerrno>
 #include <utility>
 
 #include "platform/FaultInjection.h"
+#include "platform/LastError.h"
 #include "platform/NativePath.h"
 
 #include "platform/FileHandle.h"
@@ -11,12 +13,14 @@ namespace pallograph {
 
 TFile::~TFile() { Close(); }
 
-TFile::TFile(TFile&& other) noexcept : handle_(std::exchange(other.handle_, nullptr)) {}
+TFile::TFile(TFile&& other) noexcept
+    : handle_(std::exchange(other.handle_, nullptr)), path_(std::move(other.path_)) {}
 
 TFile& TFile::operator=(TFile&& other) noexcept {
   if (this != &other) {
     Close();
     handle_ = std::exchange(other.handle_, nullptr);
+    path_ = std::move(other.path_);
   }
   return *this;
 }
@@ -39,19 +43,25 @@ bool TFile::Open(const std::string& path, Mode mode) {
       flags = "a+b";
       break;
   }
-  if (fault::OnOpen(path, mode == Mode::Create || mode == Mode::Append)) return false;
+  const bool create = mode == Mode::Create || mode == Mode::Append;
+  const std::string what = (create ? "Cannot create \"" : "Cannot open \"") + path + "\"";
+  errno = 0;
+  if (fault::OnOpen(path, create)) return FailWithSystemError(what);
   handle_ = std::fopen(native.c_str(), flags);
-  if (handle_ && mode != Mode::Read) fault::OnOpened(handle_, path);
-  if (handle_ && mode == Mode::Append) SeekToEnd();
-  return handle_ != nullptr;
+  if (!handle_) return FailWithSystemError(what);
+  path_ = path;
+  if (mode != Mode::Read) fault::OnOpened(handle_, path);
+  if (mode == Mode::Append) SeekToEnd();
+  return true;
 }
 
 bool TFile::Close() {
   if (!handle_) return true;
   fault::OnClose(handle_);
+  errno = 0;
   const bool ok = std::fclose(handle_) == 0;
   handle_ = nullptr;
-  return ok;
+  return ok || FailWithSystemError("Cannot write \"" + path_ + "\"");
 }
 
 size_t TFile::Read(void* buffer, size_t size) {
@@ -62,8 +72,11 @@ size_t TFile::Read(void* buffer, size_t size) {
 bool TFile::ReadExact(void* buffer, size_t size) { return size == 0 || Read(buffer, size) == size; }
 
 bool TFile::WriteExact(const void* data, size_t size) {
-  if (!handle_ || fault::OnWrite(handle_, size)) return false;
-  return size == 0 || std::fwrite(data, 1, size, handle_) == size;
+  if (!handle_) return false;
+  errno = 0;
+  if (fault::OnWrite(handle_, size)) return FailWithSystemError("Cannot write \"" + path_ + "\"");
+  if (size == 0 || std::fwrite(data, 1, size, handle_) == size) return true;
+  return FailWithSystemError("Cannot write \"" + path_ + "\"");
 }
 
 bool TFile::Seek(int64_t offset) { return handle_ && SeekHandle(handle_, offset, SEEK_SET) == 0; }

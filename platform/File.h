@@ -24,6 +24,8 @@ class TFile {
   TFile(TFile&& other) noexcept;
   TFile& operator=(TFile&& other) noexcept;
 
+  // Every failing call below sets the thread's last file error (platform/LastError.h) with the
+  // path and the system's text.
   bool Open(const std::string& path, Mode mode);
   bool IsOpen() const { return handle_ != nullptr; }
   // Flushes and closes; false when the data could not be written out.
@@ -42,6 +44,7 @@ class TFile {
 
  private:
   std::FILE* handle_ = nullptr;
+  std::string path_;
 };
 
 }  // namespace pallograph

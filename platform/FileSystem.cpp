@@ -7,6 +7,7 @@
 
 #include "platform/FaultInjection.h"
 #include "platform/File.h"
+#include "platform/LastError.h"
 #include "platform/NativePath.h"
 #include "platform/PathText.h"
 #include "platform/System.h"
@@ -48,11 +49,16 @@ bool PathExists(const std::string& path) {
 }
 
 bool ForceDirectories(const std::string& path) {
-  if (path.empty() || fault::OnMakeDirectory(path)) return false;
+  if (path.empty()) return false;
+  const std::string what = "Cannot create folder \"" + path + "\"";
+  if (fault::OnMakeDirectory(path)) return FailWithSystemError(what);
   std::error_code ec;
   const fs::path native = Native(ExcludeTrailingBackslash(path));
   fs::create_directories(native, ec);
-  return fs::is_directory(native, ec);
+  std::error_code check;
+  if (fs::is_directory(native, check)) return true;
+  SetLastFileError(what + (ec ? " (" + ec.message() + ")" : " (a file stands in its place)"));
+  return false;
 }
 
 bool DeleteFileAt(const std::string& path) {
@@ -72,9 +78,11 @@ bool RemoveDirectoryAt(const std::string& path) {
 }
 
 bool RenameFileAt(const std::string& from, const std::string& to) {
-  if (fault::OnRename(to)) return false;
+  const std::string what = "Cannot rename \"" + from + "\" to \"" + to + "\"";
+  if (fault::OnRename(to)) return FailWithSystemError(what);
   std::error_code ec;
   fs::rename(Native(from), Native(to), ec);
+  if (ec) SetLastFileError(what + " (" + ec.message() + ")");
   return !ec;
 }
 

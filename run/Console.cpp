@@ -17,6 +17,27 @@ void TConsole::Write(const std::string& text) {
   std::fflush(stdout);
 }
 
+void TConsole::ErrorLine(const std::string& text) {
+  if (silent_) return;
+  const std::string line = OneLine(text) + "\n";
+  std::fwrite(line.data(), 1, line.size(), stderr);
+  std::fflush(stderr);
+}
+
+std::string OneLine(const std::string& text) {
+  std::string line;
+  line.reserve(text.size());
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\r' || text[i] == '\n') {
+      if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+      line += " / ";
+    } else {
+      line.push_back(text[i]);
+    }
+  }
+  return line;
+}
+
 std::string TConsole::ReadLine() {
   if (silent_) return {};
   std::string line;

@@ -16,6 +16,8 @@ class TConsole {
   void Line(const std::string& text = "");
   // The text without a line break, flushed.
   void Write(const std::string& text);
+  // The text as one line on standard error (line breaks inside it become " / ").
+  void ErrorLine(const std::string& text);
   // One line from standard input without its line break; "" at once in silent mode or at the
   // end of the input.
   std::string ReadLine();
@@ -24,6 +26,8 @@ class TConsole {
   bool silent_ = false;
 };
 
+// The text with every line break (CR LF, CR or LF) replaced by " / ".
+std::string OneLine(const std::string& text);
 // Pads `text` with blanks up to `width` characters (nothing when it is longer).
 std::string PadRight(const std::string& text, size_t width);
 // "OK", "OK (1 file)" or "OK (n files)" for a count of written files.

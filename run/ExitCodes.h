@@ -11,6 +11,8 @@ inline constexpr int kExitClientExeMissing = 16003;
 inline constexpr int kExitNoPackages = 16004;
 // Another run kept the output folder locked for longer than this run waits.
 inline constexpr int kExitOutputFolderBusy = 16010;
+// An exception that no part of the run expected reached the entry: the run ended there.
+inline constexpr int kExitUnexpectedError = 16099;
 inline constexpr int kExitAllInOneEmpty = 16092;
 inline constexpr int kExitAllInOnePackFailed = 16093;
 

@@ -42,6 +42,16 @@ int InteractiveHelp(TRun& run, TCommandLineReader& reader) {
   return 0;
 }
 
+// An exception nothing expected ends the run: its text goes to the run log and to standard error,
+// and the exit code says that the run did not finish.
+int EndUnexpectedly(TRun& run, const std::string& text) {
+  run.Console.ErrorLine("Pallograph: unexpected error, the run ended: " + text);
+  run.LogLine("Unexpected error, the run ended: " + OneLine(text));
+  run.LogLine("Exit code: " + std::to_string(kExitUnexpectedError));
+  run.Log.reset();
+  return kExitUnexpectedError;
+}
+
 }  // namespace
 
 int RunPallograph(int argc, char** argv) {
@@ -77,6 +87,10 @@ int RunPallograph(int argc, char** argv) {
     return InteractiveHelp(run, reader);
   } catch (const THaltRun& halt) {
     return halt.Code;
+  } catch (const std::exception& error) {
+    return EndUnexpectedly(run, error.what());
+  } catch (...) {
+    return EndUnexpectedly(run, "unknown exception");
   }
 }
 

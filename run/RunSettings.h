@@ -65,6 +65,14 @@ struct TRun {
     ExitCode.Fail(code);
     Settings.AutoClose = false;
   }
+  // Records a failure with its cause: the code as Fail, and the cause on one line in the run log
+  // and, outside silent mode, on standard error.
+  void Fail(int code, const std::string& cause) {
+    Fail(code);
+    if (cause.empty()) return;
+    LogLine("Failure " + std::to_string(code) + ": " + OneLine(cause));
+    Console.ErrorLine("Pallograph: " + cause);
+  }
 };
 
 }  // namespace pallograph

@@ -15,6 +15,7 @@
 #include "mods/VisualScan.h"
 #include "platform/Console.h"
 #include "platform/FileSystem.h"
+#include "platform/LastError.h"
 #include "platform/MainThreadQueue.h"
 #include "platform/PathText.h"
 #include "platform/System.h"
@@ -63,7 +64,7 @@ std::string StageFolder(const TRun& run) {
 void ReportJobResult(TRun& run, const TStageRow& row, const std::string& error_text,
                      int32_t files_count) {
   if (!error_text.empty()) {
-    run.Fail(row.JobErrorCode);
+    run.Fail(row.JobErrorCode, error_text);
     if (!run.Settings.SilentMode) {
       ShowMessage(kProgramName,
                   "An error occurred while working with one of the files!\r\n\r\n" + error_text,
@@ -83,7 +84,10 @@ bool ReadStageConfig(TRun& run, const TStageRow& row, RCfgFile& config) {
                 config.Version, static_cast<int>(config.Roots.size()), config.FileName.c_str());
   run.LogLine(line);
   if (config.Version > 0 && !config.Roots.empty()) return true;
-  run.Fail(row.NoConfigCode);
+  run.Fail(row.NoConfigCode, "Config file \"" + run.Settings.ConfigsFolder + row.ConfigFile +
+                                 (FileExists(run.Settings.ConfigsFolder + row.ConfigFile)
+                                      ? "\" has no version or lists no package"
+                                      : "\" not found"));
   run.Console.Line("    Not found cfg-file!");
   run.Console.Line();
   return false;
@@ -109,21 +113,20 @@ std::string RefusedPackageName(const TRun& run, const char* name_option) {
 }
 
 // Writes meta.xml into the package root and packs the root into the output folder (or its
-// sub-folder); the package's file name on success. A refused name fails with `refusal` set.
-bool PackPackageRoot(TRun& run, const std::string& package_root, int meta_kind,
-                     const char* name_option, const char* meta_option, bool split_and_log,
-                     std::string& file_name, std::string& refusal) {
+// sub-folder); the package's file name on success. A refused name fails with `refused` set.
+RResult PackPackageRoot(TRun& run, const std::string& package_root, int meta_kind,
+                        const char* name_option, const char* meta_option, bool split_and_log,
+                        std::string& file_name, bool& refused) {
   TCommandLineReader& reader = *run.Reader;
-  refusal = RefusedPackageName(run, name_option);
-  if (!refusal.empty()) {
-    run.LogLine(refusal);
-    return false;
-  }
+  const std::string refusal = RefusedPackageName(run, name_option);
+  refused = !refusal.empty();
+  if (refused) return RResult::Failure(refusal);
   const std::string version = ModVersion(run);
   run.LogLine("Creating Meta.xml...");
+  ClearLastFileError();
   if (!WriteMetaFile(package_root + "meta.xml",
                      MakeMetaText(meta_kind, version, reader.OptionText(meta_option)))) {
-    return false;
+    return RResult::Failure("Cannot write meta.xml: " + LastFileError());
   }
   run.LogLine("Meta.xml created");
   const std::string relative =
@@ -148,19 +151,21 @@ void ReportPacked(TRun& run, const std::string& file_name) {
 void PackStage(TRun& run, const TStageRow& row, const std::string& stage_folder) {
   run.Console.Write("    Files packing... ");
   if (FolderIsEmpty(stage_folder)) {
-    run.Fail(row.EmptyCode);
     run.Console.Line(row.EmptyMessage);
+    run.Fail(row.EmptyCode, "Nothing to pack: the stage changed no file of the client's packages");
     return;
   }
   std::string file_name;
-  std::string refusal;
-  if (PackPackageRoot(run, run.Settings.RunTempFolder, row.MetaKind, row.NameOption, row.MetaOption,
-                      row.SplitAndLog, file_name, refusal)) {
+  bool refused = false;
+  const RResult packed =
+      PackPackageRoot(run, run.Settings.RunTempFolder, row.MetaKind, row.NameOption, row.MetaOption,
+                      row.SplitAndLog, file_name, refused);
+  if (packed) {
     ReportPacked(run, file_name);
   } else {
-    run.Fail(row.PackFailedCode);
     run.Console.Line("Failed to create wotmod-file!");
-    if (!refusal.empty()) run.Console.Line("    " + refusal);
+    if (refused) run.Console.Line("    " + packed.Cause);
+    run.Fail(row.PackFailedCode, packed.Cause);
   }
 }
 
@@ -253,11 +258,16 @@ void RunCrashStage(TRun& run, const TStageRow& row) {
   if (!FolderIsEmpty(stage_folder)) {
     run.LogLine("Creating DDS...");
     ForceDirectories(stage_folder + "vehicles\\");
+    // The patched models point at these textures: a package without them would be broken.
+    const auto create = [&](const char* name, const std::string& color) {
+      const RResult created = CreateColorDDS4x4(stage_folder + "vehicles\\" + name, color, false);
+      if (!created) run.Fail(row.JobErrorCode, created.Cause);
+    };
     if (tanks) {
-      CreateColorDDS4x4(stage_folder + "vehicles\\tank_crash.dds", s.DPTColor, false);
-      CreateColorDDS4x4(stage_folder + "vehicles\\inside_crash.dds", s.InsideColor, false);
+      create("tank_crash.dds", s.DPTColor);
+      create("inside_crash.dds", s.InsideColor);
     } else {
-      CreateColorDDS4x4(stage_folder + "vehicles\\track_crash.dds", s.CCTColor, false);
+      create("track_crash.dds", s.CCTColor);
     }
     run.LogLine("DDS created");
   }
@@ -352,18 +362,19 @@ void RunAllInOne(TRun& run) {
   run.Console.Write("  > Files packing... ");
   run.LogLine("Create AllMods...");
   if (FolderIsEmpty(s.TempResFolder)) {
-    run.Fail(kExitAllInOneEmpty);
     run.Console.Line("Not found textures!");
+    run.Fail(kExitAllInOneEmpty, "Nothing to pack: no stage found a file to change");
   } else {
     std::string file_name;
-    std::string refusal;
-    if (PackPackageRoot(run, s.RunTempFolder, 0, "allinone-wotmod-name", "allinone-wotmod-meta",
-                        true, file_name, refusal)) {
+    bool refused = false;
+    const RResult packed = PackPackageRoot(run, s.RunTempFolder, 0, "allinone-wotmod-name",
+                                           "allinone-wotmod-meta", true, file_name, refused);
+    if (packed) {
       ReportPacked(run, file_name);
     } else {
-      run.Fail(kExitAllInOnePackFailed);
       run.Console.Line("Failed to create wotmod-file!");
-      if (!refusal.empty()) run.Console.Line("    " + refusal);
+      if (refused) run.Console.Line("    " + packed.Cause);
+      run.Fail(kExitAllInOnePackFailed, packed.Cause);
     }
     run.Console.Write("    Delete temporary files... ");
     DeleteRunTempFolder(run);

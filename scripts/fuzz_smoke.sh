@@ -9,7 +9,7 @@ python=/usr/bin/python3
 [ -x "$python" ] || python="$(command -v python3)"
 
 CC=clang CXX=clang++ cmake -S "$root" -B "$dir" -G Ninja -DPython3_EXECUTABLE="$python" \
-  -DPALLOGRAPH_FUZZ=ON -DPALLOGRAPH_SANITIZE=ON -DPALLOGRAPH_TESTS=OFF \
+  -DPALLOGRAPH_FUZZ=ON -DPALLOGRAPH_SANITIZE=ON -DPALLOGRAPH_TESTS=OFF -DPALLOGRAPH_WERROR=ON \
   -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 fuzzers=$(for f in "$root"/fuzz/*_fuzz.cpp; do n=$(basename "$f" _fuzz.cpp); echo "${n,,}_fuzzer"; done)
 # shellcheck disable=SC2086

@@ -8,13 +8,18 @@ echo "== formatting"
 files=$(git ls-files '*.cpp' '*.h' 2>/dev/null || find . -name '*.cpp' -o -name '*.h')
 clang-format --dry-run --Werror $files
 
+# Every build of the test command treats warnings as errors.
 echo "== build (RelWithDebInfo)"
-scripts/build.sh "$root/build"
+scripts/build.sh "$root/build" -DPALLOGRAPH_WERROR=ON
 echo "== tests"
 (cd "$root/build" && ctest --output-on-failure)
 
+echo "== build (Release: -O3, as users build it)"
+scripts/build.sh "$root/build-release" -DPALLOGRAPH_WERROR=ON -DCMAKE_BUILD_TYPE=Release
+
 echo "== build (AddressSanitizer + UndefinedBehaviorSanitizer)"
-scripts/build.sh "$root/build-asan" -DPALLOGRAPH_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
+scripts/build.sh "$root/build-asan" -DPALLOGRAPH_WERROR=ON -DPALLOGRAPH_SANITIZE=ON \
+  -DCMAKE_BUILD_TYPE=Debug
 echo "== tests under sanitizers"
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"

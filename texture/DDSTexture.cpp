@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 
 #include "platform/FileSystem.h"
+#include "platform/LastError.h"
 #include "texture/Bitmap.h"
 #include "texture/BlockDecoder.h"
 #include "texture/BlockEncoder.h"
@@ -55,8 +57,11 @@ struct TDDSSource {
   bool MipMaps = false;
 };
 
-bool ReadSource(const std::vector<uint8_t>& stream, TDDSSource& source) {
-  if (stream.size() < kDDSHeaderSize) return false;
+// "" when the bytes hold a DXT1/DXT5 texture whose top level is all there; else why not.
+std::string ReadSource(const std::vector<uint8_t>& stream, TDDSSource& source) {
+  if (stream.size() < kDDSHeaderSize) {
+    return "not a DDS texture (" + std::to_string(stream.size()) + " bytes, shorter than a header)";
+  }
   const uint8_t* header = stream.data();
   const uint32_t fourCC = Get32(header + 84);
   if (fourCC == kFourCCDxt5) {
@@ -64,18 +69,28 @@ bool ReadSource(const std::vector<uint8_t>& stream, TDDSSource& source) {
   } else if (fourCC == kFourCCDxt1) {
     source.Code = kDDSCodeDxt1;
   } else {
-    return false;
+    return "not a DXT1 or DXT5 texture";
   }
   const uint32_t height = Get32(header + 12);
   const uint32_t width = Get32(header + 16);
   if (width == 0 || height == 0 || width > 0x7FFFFFFF - 3 || height > 0x7FFFFFFF - 3) {
-    return false;
+    return "impossible size " + std::to_string(width) + "x" + std::to_string(height);
   }
   source.Width = static_cast<int>(width);
   source.Height = static_cast<int>(height);
   source.MipMaps = Get32(header + 28) > 1;
   // The top level's blocks must all be there before anything is allocated or decoded.
-  return DDSLevelSize(source.Code, source.Width, source.Height) <= stream.size() - kDDSHeaderSize;
+  if (DDSLevelSize(source.Code, source.Width, source.Height) > stream.size() - kDDSHeaderSize) {
+    return "texture data cut short (" + std::to_string(width) + "x" + std::to_string(height) +
+           " in " + std::to_string(stream.size()) + " bytes)";
+  }
+  return {};
+}
+
+// The cause text of an exception inside a texture operation.
+std::string FailureText(const std::exception& error) {
+  if (dynamic_cast<const std::bad_alloc*>(&error)) return "not enough memory";
+  return error.what();
 }
 
 TBitmap DecodeTopLevel(const std::vector<uint8_t>& stream, const TDDSSource& source) {
@@ -197,30 +212,42 @@ std::vector<uint64_t> LayOutMipChain(uint8_t code, int width, int height, bool m
   return levels;
 }
 
-bool CreateColorDDS(const std::string& fileName, int width, int height, bool mipMaps, bool alpha,
-                    const std::string& color) {
+RResult CreateColorDDS(const std::string& fileName, int width, int height, bool mipMaps, bool alpha,
+                       const std::string& color) {
   try {
-    if (width <= 0 || height <= 0) return false;
+    if (width <= 0 || height <= 0) {
+      return RResult::Failure("impossible size " + std::to_string(width) + "x" +
+                              std::to_string(height));
+    }
     const uint32_t value = ParseColor(color);
     TBitmap bitmap(width, height, value);
     const std::vector<uint8_t> file =
         EncodeTexture(bitmap, alpha ? kDDSCodeDxt5 : kDDSCodeDxt1, mipMaps);
-    return WriteFileBytes(fileName, file.data(), file.size());
+    ClearLastFileError();
+    if (!WriteFileBytes(fileName, file.data(), file.size())) {
+      return RResult::Failure(LastFileError().empty() ? "Cannot write \"" + fileName + "\""
+                                                      : LastFileError());
+    }
+    return RResult::Success();
+  } catch (const std::exception& error) {
+    return RResult::Failure(FailureText(error));
   } catch (...) {
-    return false;
+    return RResult::Failure("unknown error");
   }
 }
 
-bool CreateColorDDS4x4(const std::string& fileName, const std::string& color, bool alpha) {
+RResult CreateColorDDS4x4(const std::string& fileName, const std::string& color, bool alpha) {
   return CreateColorDDS(fileName, 4, 4, false, alpha, color);
 }
 
-bool RepaintDDS(std::vector<uint8_t>& stream, const std::string& color, int divisor) {
+RResult RepaintDDS(std::vector<uint8_t>& stream, const std::string& color, int divisor) {
   try {
     const bool ownAlpha = color.size() > 7;
     const uint32_t value = ParseColor(color);
     TDDSSource source;
-    if (!ReadSource(stream, source)) return false;
+    if (std::string why = ReadSource(stream, source); !why.empty()) {
+      return RResult::Failure(std::move(why));
+    }
     TBitmap bitmap = DecodeTopLevel(stream, source);
     if (divisor != 0) {
       TBitmap smaller(std::max(4, source.Width / divisor), std::max(4, source.Height / divisor));
@@ -231,31 +258,40 @@ bool RepaintDDS(std::vector<uint8_t>& stream, const std::string& color, int divi
       pixel = ownAlpha ? value : (pixel & 0xFF000000u) | (value & 0x00FFFFFFu);
     }
     stream = EncodeTexture(bitmap, source.Code, source.MipMaps);
-    return true;
+    return RResult::Success();
+  } catch (const std::exception& error) {
+    return RResult::Failure(FailureText(error));
   } catch (...) {
-    return false;
+    return RResult::Failure("unknown error");
   }
 }
 
-bool ShadeDDS(std::vector<uint8_t>& stream, int percent) {
+RResult ShadeDDS(std::vector<uint8_t>& stream, int percent) {
   try {
     TDDSSource source;
-    if (!ReadSource(stream, source)) return false;
+    if (std::string why = ReadSource(stream, source); !why.empty()) {
+      return RResult::Failure(std::move(why));
+    }
     TBitmap bitmap = DecodeTopLevel(stream, source);
     for (uint32_t& pixel : bitmap.Pixels) {
       uint32_t shaded = pixel & 0xFF000000u;
       for (int c = 0; c < 3; ++c) {
         const int64_t channel = (pixel >> (8 * c)) & 0xFF;
         const int64_t scaled = channel * percent / 100;
-        if (scaled < 0 || scaled > 255) return false;
+        if (scaled < 0 || scaled > 255) {
+          return RResult::Failure("shading by " + std::to_string(percent) +
+                                  "% leaves the colour range");
+        }
         shaded |= static_cast<uint32_t>(scaled) << (8 * c);
       }
       pixel = shaded;
     }
     stream = EncodeTexture(bitmap, source.Code, source.MipMaps);
-    return true;
+    return RResult::Success();
+  } catch (const std::exception& error) {
+    return RResult::Failure(FailureText(error));
   } catch (...) {
-    return false;
+    return RResult::Failure("unknown error");
   }
 }
 

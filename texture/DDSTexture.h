@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/Exception.h"
+#include "platform/Result.h"
 
 namespace pallograph {
 
@@ -47,20 +48,21 @@ std::vector<uint64_t> LayOutMipChain(uint8_t code, int width, int height, bool m
 
 // Writes (replacing) the file at the program path `fileName`: width x height pixels of `color`,
 // DXT5 when `alpha`, else DXT1, with a full mip chain when `mipMaps`. Nothing is written on
-// failure.
-bool CreateColorDDS(const std::string& fileName, int width, int height, bool mipMaps, bool alpha,
-                    const std::string& color);
+// failure. A failed result says why (bad size or colour, the file error).
+RResult CreateColorDDS(const std::string& fileName, int width, int height, bool mipMaps, bool alpha,
+                       const std::string& color);
 // CreateColorDDS with 4x4 pixels and no mip chain.
-bool CreateColorDDS4x4(const std::string& fileName, const std::string& color, bool alpha);
+RResult CreateColorDDS4x4(const std::string& fileName, const std::string& color, bool alpha);
 
 // `stream` holds a whole DXT1 or DXT5 DDS file. On success it holds the texture repainted in
 // `color` (with its own alpha when the text has eight digits, else keeping the decoded alpha),
 // same format, one level or a full chain as the source had. A non-zero divisor shrinks each
-// side by it first (not below 4). On failure the bytes are unchanged.
-bool RepaintDDS(std::vector<uint8_t>& stream, const std::string& color, int divisor = 0);
+// side by it first (not below 4). On failure the bytes are unchanged, and the result says why
+// (not a DDS file, a format other than DXT1/DXT5, data shorter than the header says, ...).
+RResult RepaintDDS(std::vector<uint8_t>& stream, const std::string& color, int divisor = 0);
 
 // Scales B, G and R of every pixel by percent / 100 (alpha kept); fails, leaving the bytes
-// unchanged, when a channel would leave 0..255.
-bool ShadeDDS(std::vector<uint8_t>& stream, int percent);
+// unchanged, when a channel would leave 0..255 or the texture cannot be read; the result says why.
+RResult ShadeDDS(std::vector<uint8_t>& stream, int percent);
 
 }  // namespace pallograph

@@ -9,7 +9,7 @@ linux="${2:+$(realpath "$2")}"
 wine=/usr/lib/wine/wine64
 python=/usr/bin/python3
 
-"$root/scripts/windows/build.sh" "$dir"
+"$root/scripts/windows/build.sh" "$dir" -DPALLOGRAPH_WERROR=ON
 
 work="$(mktemp -d /tmp/pallograph-windows-XXXXXX)"
 server_pid=""

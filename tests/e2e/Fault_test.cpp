@@ -91,6 +91,8 @@ class FaultTest : public testing::Test {
                      std::vector<std::string> env = {}) {
     const bool offline = env.empty();
     args.insert(args.begin(), "--wot-path=" + client_);
+    args.push_back("--log");
+    fs::remove(fixture_.LogFile());
     env.push_back("TMPDIR=" + temp_);
     env.push_back("PALLOGRAPH_FAULT=" + faults);
     const auto start = std::chrono::steady_clock::now();
@@ -117,7 +119,20 @@ class FaultTest : public testing::Test {
       it = it->first.rfind("mods/", 0) == 0 ? after.erase(it) : std::next(it);
     }
     EXPECT_EQ(after, changed_client_.value_or(client_before_));
-    EXPECT_EQ(Snapshot(fixture_.ProgramFolder()), program_before_);
+    std::map<std::string, uintmax_t> program = Snapshot(fixture_.ProgramFolder());
+    program.erase("Pallograph2.log");
+    EXPECT_EQ(program, program_before_);
+  }
+
+  // The failure lines of the last run's log ("Failure <code>: <cause>"), which must name the
+  // cause: every `part` must appear in the line of `code`.
+  void ExpectCause(int code, const std::vector<std::string>& parts) {
+    const std::string log = ReadText(fixture_.LogFile());
+    const std::string head = "Failure " + std::to_string(code) + ": ";
+    const size_t at = log.find(head);
+    ASSERT_NE(at, std::string::npos) << log;
+    const std::string line = log.substr(at, log.find('\r', at) - at);
+    for (const std::string& part : parts) EXPECT_TRUE(Contains(line, part)) << line;
   }
 
   static std::unique_ptr<TE2EFixture> source_;
@@ -139,6 +154,8 @@ TEST_F(FaultTest, DiskFullWhilePackingLeavesNoPartialPackage) {
                        "    Files packing... Failed to create wotmod-file!\n"
                        "    Delete temporary files... OK\n"))
       << r.Out;
+  ExpectCause(16033, {"Packing \"", "Cannot write \"", "(No space left on device)"});
+  ExpectCause(16043, {"(No space left on device)"});
   ExpectCleanEnd({});
 }
 
@@ -147,15 +164,18 @@ TEST_F(FaultTest, DiskFullInTheAllInOnePacking) {
                                                       "--allinone-wotmod", "--subfolder-wotmod"});
   EXPECT_EQ(r.ExitCode, PosixExit(16093)) << r.Out << r.Err;
   EXPECT_TRUE(Contains(r.Out, "  > Files packing... Failed to create wotmod-file!\n")) << r.Out;
+  ExpectCause(16093, {"mod.Pallograph.AllMods_", "(No space left on device)"});
   ExpectCleanEnd({});
 }
 
 TEST_F(FaultTest, PackageThatCannotBeCreatedOrRenamedIntoPlace) {
   TProcessResult r = Run("create:1@.wotmod", {"--CAMO-mod=30"});
   EXPECT_EQ(r.ExitCode, PosixExit(16063)) << r.Out << r.Err;
+  ExpectCause(16063, {"Cannot create \"", ".wotmod.{", "(Permission denied)"});
   ExpectCleanEnd({});
   r = Run("rename:1@.wotmod", {"--CAMO-mod=30", "--CCT-mod=FF0000"});
   EXPECT_EQ(r.ExitCode, PosixExit(16023)) << r.Out << r.Err;
+  ExpectCause(16023, {"Cannot rename", "(Permission denied)"});
   ExpectCleanEnd({"mod.Pallograph.Camouflages_"});
 }
 
@@ -166,6 +186,7 @@ TEST_F(FaultTest, OutputFolderThatIsAFileFailsThePacking) {
   const TProcessResult r = Run("", {"--mods-path=" + blocked + "/mods", "--DPT-mod=FF0000"});
   EXPECT_EQ(r.ExitCode, PosixExit(16013)) << r.Out << r.Err;
   EXPECT_TRUE(Contains(r.Out, "Failed to create wotmod-file!")) << r.Out;
+  ExpectCause(16013, {"Cannot create folder \"", "blocked"});
   EXPECT_EQ(ReadText(blocked), "not a folder");
   ExpectCleanEnd({});
 }
@@ -180,6 +201,8 @@ TEST_F(FaultTest, UnwritableSubfolderFailsThePackingOfEveryStage) {
     ++failures;
   }
   EXPECT_EQ(failures, 2u) << r.Out;
+  ExpectCause(16033, {"Cannot create folder \"", "Pallograph", "(Permission denied)"});
+  ExpectCause(16063, {"(Permission denied)"});
   ExpectCleanEnd({});
 }
 
@@ -187,29 +210,35 @@ TEST_F(FaultTest, DiskFullForTheStageFilesIsAJobError) {
   // The crash workers write through the main thread, the map jobs on their own.
   TProcessResult r = Run("full:3000@.dds", {"--MEM-mod=FFFFFF"});
   EXPECT_EQ(r.ExitCode, PosixExit(16031)) << r.Out << r.Err;
+  ExpectCause(16031, {"Type: I/O / Message: Unable to save file! (Cannot write",
+                      "(No space left on device)"});
   EXPECT_TRUE(Contains(r.Out, "Failed!")) << r.Out;
   ExpectCleanEnd({"mod.Pallograph.TankMapTextures_"});
   fs::remove_all(Mods());
   fs::create_directories(Mods());
   r = Run("full:100@.visual_processed", {"--DPT-mod=FF0000", "--cpu-count=4"});
   EXPECT_EQ(r.ExitCode, PosixExit(16011)) << r.Out << r.Err;
+  ExpectCause(16011, {"Unable to save file! (Cannot write", "(No space left on device)"});
   ExpectCleanEnd({"mod.Pallograph.TankCrashTextures_"});
 }
 
 TEST_F(FaultTest, TemporaryFolderVanishingMidStage) {
   TProcessResult r = Run("vanish:3@.dds", {"--MEM-mod=FFFFFF"});
   EXPECT_EQ(r.ExitCode, PosixExit(16031)) << r.Out << r.Err;
+  ExpectCause(16031, {"Unable to save file! (", "(No such file or directory)"});
   ExpectCleanEnd({"mod.Pallograph.TankMapTextures_"});
   fs::remove_all(Mods());
   fs::create_directories(Mods());
   // Just before meta.xml: the stage has nothing left to pack.
   r = Run("vanish:1@meta.xml", {"--CAMO-mod=30"});
   EXPECT_EQ(r.ExitCode, PosixExit(16063)) << r.Out << r.Err;
+  ExpectCause(16063, {"Cannot write meta.xml: Cannot create \"", "(No such file or directory)"});
   EXPECT_TRUE(Contains(r.Out, "Failed to create wotmod-file!")) << r.Out;
   ExpectCleanEnd({});
   // Under the crash workers, which write through the main thread.
   r = Run("vanish:2@.visual_processed", {"--DPT-mod=FF0000", "--cpu-count=3"});
   EXPECT_EQ(r.ExitCode, PosixExit(16011)) << r.Out << r.Err;
+  ExpectCause(16011, {"Unable to save file! (", "(No such file or directory)"});
   ExpectCleanEnd({"mod.Pallograph.TankCrashTextures_"});
 }
 
@@ -222,6 +251,7 @@ TEST_F(FaultTest, PackageRemovedOrTruncatedBetweenAnalysisAndWalk) {
   EXPECT_TRUE(Contains(r.Out, "          101_dday.pkg                            OK (2 files)\n"))
       << r.Out;
   EXPECT_TRUE(Contains(r.Err, "Pkg: ")) << r.Err;
+  ExpectCause(16031, {"02_malinovka.pkg / Type: ESevenZipError / Message: "});
   changed_client_ = client_before_;
   (*changed_client_)["res/packages/02_malinovka.pkg"] /= 2;
   ExpectCleanEnd({"mod.Pallograph.SpaceBinPatched_", "mod.Pallograph.TankMapTextures_"});
@@ -231,6 +261,7 @@ TEST_F(FaultTest, PackageRemovedOrTruncatedBetweenAnalysisAndWalk) {
   r = Run("remove:1@vehicles_level_01.pkg", {"--DPT-mod=FF0000", "--CCT-mod=00FF00"});
   EXPECT_EQ(r.ExitCode, PosixExit(16011)) << r.Out << r.Err;
   EXPECT_TRUE(Contains(r.Out, "          vehicles_level_01.pkg              Failed!\n")) << r.Out;
+  ExpectCause(16011, {"vehicles_level_01.pkg", "Cannot open \"", "(No such file or directory)"});
   changed_client_->erase("res/packages/vehicles_level_01.pkg");
   ExpectCleanEnd({"mod.Pallograph.TankCrashTextures_", "mod.Pallograph.TrackCrashTextures_"});
 }
@@ -266,6 +297,28 @@ TEST_F(FaultTest, CollectorThatRefusesOrStallsNeverHoldsTheRun) {
     EXPECT_LT(seconds_, 30.0) << (stall ? "stalling" : "refusing");
     ExpectCleanEnd({"mod.Pallograph.Camouflages_"});
   }
+}
+
+}  // namespace
+}  // namespace pallograph::test
+
+namespace pallograph::test {
+namespace {
+
+TEST(UnexpectedErrorTest, AnExceptionAtTheEntryIsReportedWithItsOwnCode) {
+  TE2EFixture fixture;
+  const std::string client = fixture.MakeClient();
+  const TProcessResult r =
+      fixture.Run({"--wot-path=" + client, "--DPT-mod=FF0000", "--log", "--auto-close-console"},
+                  "\n", true, {"PALLOGRAPH_FAULT=throw@CrashTanks.cfg"});
+  EXPECT_EQ(r.ExitCode, PosixExit(16099)) << r.Out << r.Err;
+  EXPECT_NE(r.Err.find("Pallograph: unexpected error, the run ended: injected exception opening "),
+            std::string::npos)
+      << r.Err;
+  const std::string log = ReadText(fixture.LogFile());
+  EXPECT_NE(log.find("Unexpected error, the run ended: injected exception"), std::string::npos);
+  EXPECT_NE(log.find("Exit code: 16099\r\n"), std::string::npos) << log;
+  EXPECT_TRUE(ListTree(TE2EFixture::ModsFolder(client)).empty());
 }
 
 }  // namespace
