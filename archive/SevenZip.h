@@ -22,7 +22,8 @@ namespace pallograph {
 
 // Zip compression methods by index: 0 "COPY", 1 "DEFLATE", 2 "DEFLATE64", 3 "BZIP2".
 inline constexpr std::array<const char*, 4> kZipMethods = {"COPY", "DEFLATE", "DEFLATE64", "BZIP2"};
-// 7z-format methods by index (not used by the program).
+// 7z-format methods by index: the binding's second table; packages are zips, so the program
+// sets methods from kZipMethods only.
 inline constexpr std::array<const char*, 7> k7zMethods = {"COPY", "LZMA",    "LZMA2",    "BZIP2",
                                                           "PPMD", "DEFLATE", "DEFLATE64"};
 

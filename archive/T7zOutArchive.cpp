@@ -289,8 +289,12 @@ void T7zOutArchive::Scan(const std::string& folder, size_t relativeStart,
   }
 }
 
+std::string PartFileName(const std::string& path, const std::string& format, size_t number) {
+  return ChangeFileExt(path, FormatPartNumber(format, number) + ExtractFileExt(path));
+}
+
 std::string T7zOutArchive::PartFileName(const std::string& path, size_t number) const {
-  return ChangeFileExt(path, FormatPartNumber(partNameFormat_, number) + ExtractFileExt(path));
+  return pallograph::PartFileName(path, partNameFormat_, number);
 }
 
 void T7zOutArchive::WriteToFile(const std::string& path) {

@@ -26,6 +26,11 @@ namespace pallograph {
 
 class T7zWriterCallback;
 
+// The file name of part `number` (from 1) of a file at `path`: the format, with its "%d"
+// conversion (flags '0' and '-', width, precision) filled with the number, before the extension
+// ("a.zip", "_Part%.2d", 3 -> "a_Part03.zip"). The one part-name rule of archives and packages.
+std::string PartFileName(const std::string& path, const std::string& format, size_t number);
+
 class T7zOutArchive final : public T7zArchive {
  public:
   // Progress: `isTotal` tells a total from a completed value; a result other than S_OK stops
@@ -81,7 +86,7 @@ class T7zOutArchive final : public T7zArchive {
   void SetPartSizeLimit(uint64_t limit) { partSizeLimit_ = limit; }
   uint64_t GetPartSizeLimit() const { return partSizeLimit_; }
 
-  // The file name of part `number` (from 1) of an archive at `path`.
+  // The file name of part `number` (from 1) of an archive at `path`, by the part name format.
   std::string PartFileName(const std::string& path, size_t number) const;
 
  private:

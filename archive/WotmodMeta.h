@@ -19,25 +19,23 @@ struct RModKind {
   const char* Id;
   const char* Name;
   const char* Description;
-  const char* OptionPrefix;  // + "-wotmod-name" / "-wotmod-meta" name the kind's options
 };
 
 // Indexed by the kind the run control passes.
 inline constexpr std::array<RModKind, 7> kModKinds = {{
     {"mod.Pallograph.AllMods", "Pallograph: RepaintedTextures",
-     "Monochromatic textures and translucent camouflages for tanks", "allinone"},
+     "Monochromatic textures and translucent camouflages for tanks"},
     {"mod.Pallograph.TankCrashTextures", "Pallograph: TankCrashTextures",
-     "Monochromatic textures for crashed tanks", "DPT"},
+     "Monochromatic textures for crashed tanks"},
     {"mod.Pallograph.TrackCrashTextures", "Pallograph: TrackCrashTextures",
-     "Monochromatic textures for crashed tracks", "CCT"},
+     "Monochromatic textures for crashed tracks"},
     {"mod.Pallograph.TankMapTextures", "Pallograph: TankMapTextures",
-     "Monochromatic textures for tank models on maps", "MEM"},
+     "Monochromatic textures for tank models on maps"},
     {"mod.Pallograph.TrainMapTextures", "Pallograph: TrainMapTextures",
-     "Monochromatic textures for carriages and trains on maps", "CTM"},
+     "Monochromatic textures for carriages and trains on maps"},
     {"mod.Pallograph.SpaceBinPatched", "Pallograph: SpaceBinPatched",
-     "Modified bin-files for models on maps", "SpaceBin"},
-    {"mod.Pallograph.Camouflages", "Pallograph: Camouflages", "Translucent camouflages for tanks",
-     "CAMO"},
+     "Modified bin-files for models on maps"},
+    {"mod.Pallograph.Camouflages", "Pallograph: Camouflages", "Translucent camouflages for tanks"},
 }};
 
 // The meta.xml template: id, version, name, description in that order, each inserted as XML

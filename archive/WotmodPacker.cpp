@@ -117,7 +117,7 @@ void PackParts(T7zOutArchive& writer, const std::string& packagePath, const LogS
 }  // namespace
 
 std::string WotmodPartFileName(const std::string& packagePath, size_t part) {
-  return ChangeFileExt(packagePath, "_Part" + std::to_string(part) + ExtractFileExt(packagePath));
+  return PartFileName(packagePath, "_Part%d", part);
 }
 
 RResult PackWotmod(const std::string& libraryPath, const std::string& packagePath,

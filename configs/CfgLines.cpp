@@ -1,9 +1,10 @@
 #include "configs/CfgLines.h"
 
-#include <charconv>
+#include <climits>
 
 #include "configs/CfgFile.h"
 #include "platform/FileSystem.h"
+#include "platform/IntegerText.h"
 #include "platform/PathText.h"
 
 namespace pallograph {
@@ -54,12 +55,9 @@ int32_t CfgVersionValue(std::string_view line) {
     number.remove_prefix(1);
   while (!number.empty() && static_cast<unsigned char>(number.back()) <= ' ')
     number.remove_suffix(1);
-  if (!number.empty() && number.front() == '+') number.remove_prefix(1);
-  if (number.empty() || number.front() == '+') return 0;
-  int32_t value = 0;
-  const auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), value);
-  if (error != std::errc() || end != number.data() + number.size()) return 0;
-  return value;
+  int64_t value = 0;
+  if (!ParseDecimal(number, value) || value < INT32_MIN || value > INT32_MAX) return 0;
+  return static_cast<int32_t>(value);
 }
 
 int32_t FindCfgVersion(const std::vector<std::string>& lines) {

@@ -1,3 +1,5 @@
+#include "configs/CfgUpdate.h"
+
 #include <exception>
 
 #include "configs/CfgFile.h"

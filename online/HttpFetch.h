@@ -48,7 +48,7 @@ struct RIRequest {
   int32_t ConnectTimeout = -1;  // milliseconds; -1 or less leaves the library's default
   // Milliseconds without any received byte after which an attempt fails; 0 or less = no limit.
   int32_t ReceiveTimeout = -1;
-  bool KeepAlive = false;  // each fetch uses its own connection; kept for callers
+  bool KeepAlive = false;  // set by callers; the fetch does not read it (own connection each)
   int32_t Attempts = 0;    // 0 or less = no request at all
   bool IsHTTPS = false;    // derived from URL by InitRequest
 };

@@ -10,6 +10,7 @@
 
 #include "online/HttpFetch.h"
 #include "online/SharedWorker.h"
+#include "platform/IntegerText.h"
 #include "platform/PathText.h"
 #include "platform/System.h"
 #include "platform/Utf8Text.h"
@@ -108,11 +109,8 @@ std::vector<std::string> SplitLines(const std::string& text) {
 
 // The whole trimmed text as a decimal integer; 0 when it is not one.
 long long IntegerOrZero(const std::string& text) {
-  const std::string trimmed = Trim(text);
-  if (trimmed.empty()) return 0;
-  char* end = nullptr;
-  const long long value = std::strtoll(trimmed.c_str(), &end, 10);
-  return *end == '\0' ? value : 0;
+  int64_t value = 0;
+  return ParseDecimal(Trim(text), value) ? value : 0;
 }
 
 RIStringResult FetchText(const std::string& url) {

@@ -1,6 +1,7 @@
 #include "run/OnlineSteps.h"
 
 #include "configs/CfgFile.h"
+#include "configs/CfgUpdate.h"
 #include "online/GoogleAnalytics.h"
 #include "online/SystemInfo.h"
 #include "online/WebUpdate.h"

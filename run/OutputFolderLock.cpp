@@ -1,10 +1,10 @@
 #include "run/OutputFolderLock.h"
 
 #include <chrono>
-#include <cstdlib>
 
 #include "platform/FileSystem.h"
 #include "platform/GuidText.h"
+#include "platform/IntegerText.h"
 #include "platform/OwnerLock.h"
 #include "platform/PathText.h"
 #include "platform/System.h"
@@ -22,11 +22,9 @@ constexpr unsigned kPollMs = 200;
 int WaitSeconds() {
   const std::string text = GetEnvironmentText("PALLOGRAPH_LOCK_WAIT");
   if (text.empty()) return kDefaultWaitSeconds;
-  char* end = nullptr;
-  const long value = std::strtol(text.c_str(), &end, 10);
-  return end != text.c_str() && *end == '\0' && value >= 0 && value <= 3600
-             ? static_cast<int>(value)
-             : kDefaultWaitSeconds;
+  int64_t value = 0;
+  return ParseDecimal(text, value) && value >= 0 && value <= 3600 ? static_cast<int>(value)
+                                                                  : kDefaultWaitSeconds;
 }
 
 // "<name>.wotmod.{GUID}.tmp", the packer's temporary names (any case).

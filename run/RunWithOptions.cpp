@@ -1,14 +1,12 @@
 #include "run/RunWithOptions.h"
 
 #include <algorithm>
-#include <cctype>
-#include <cerrno>
-#include <cstdlib>
 #include <string>
 
 #include "client/WOTInfo.h"
 #include "platform/Console.h"
 #include "platform/FileSystem.h"
+#include "platform/IntegerText.h"
 #include "platform/NativePath.h"
 #include "platform/PathText.h"
 #include "platform/System.h"
@@ -21,24 +19,13 @@
 #include "run/ProgramInfo.h"
 #include "run/RunSettings.h"
 #include "run/RunTempFolder.h"
+#include "run/StageTable.h"
 #include "run/Stages.h"
 #include "run/StartupHalt.h"
 
 namespace pallograph {
 
 namespace {
-
-// The standard string-to-integer conversion: the whole text must be a decimal number.
-bool TryParseInt(const std::string& text, int64_t& value) {
-  if (text.empty()) return false;
-  char* end = nullptr;
-  errno = 0;
-  const long long parsed = std::strtoll(text.c_str(), &end, 10);
-  if (errno != 0 || end == text.c_str() || *end != '\0') return false;
-  if (std::isspace(static_cast<unsigned char>(text.front()))) return false;
-  value = parsed;
-  return true;
-}
 
 int32_t Clamp(int64_t value, int32_t low, int32_t high) {
   return static_cast<int32_t>(std::clamp<int64_t>(value, low, high));
@@ -67,62 +54,56 @@ void LogStageSwitch(TRun& run, const char* name, bool on) {
   run.LogLine(std::string(name) + ": " + (on ? "True" : "False"));
 }
 
-// A colour stage option: on when its value is not empty.
-bool ReadColorOption(TRun& run, const char* name, std::string& color) {
-  const std::string value = run.Reader->OptionText(name);
-  const bool on = !value.empty();
-  if (on) {
-    color = NormalizeColor(value);
-    SendOptionEvent(run, name, value);
+// The SpaceBin-mod value: "tank|train" colours, either side may be empty; one colour for both.
+void ReadSpaceBinColors(TRunSettings& s, const std::string& value) {
+  const size_t bar = value.find('|');
+  if (bar != std::string::npos) {
+    const std::string tank = value.substr(0, bar);
+    const std::string train = value.substr(bar + 1);
+    s.SpaceBinTankColor = tank.empty() ? "" : NormalizeColor(tank);
+    s.SpaceBinTrainColor = train.empty() ? "" : NormalizeColor(train);
+  } else {
+    s.SpaceBinTankColor = s.SpaceBinTrainColor = NormalizeColor(value);
   }
-  LogStageSwitch(run, name, on);
-  return on;
 }
 
+// Every stage's option from its row, and the options that belong to one stage, in the order
+// their log lines and statistics events go out.
 void ReadStageOptions(TRun& run) {
   TCommandLineReader& reader = *run.Reader;
   TRunSettings& s = run.Settings;
-  s.DPTOn = ReadColorOption(run, "DPT-mod", s.DPTColor);
-  const std::string inside = reader.OptionText("inside-color");
-  if (!inside.empty()) {
-    s.InsideColor = NormalizeColor(inside);
-    SendOptionEvent(run, "inside-color", inside);
-  } else {
-    s.InsideColor = s.DPTColor;
-  }
-  s.RemoveShadowsOn = reader.OptionSwitch("remove-shadows");
-  if (s.RemoveShadowsOn) SendOptionEvent(run, "remove-shadows", "On");
-  s.CCTOn = ReadColorOption(run, "CCT-mod", s.CCTColor);
-  s.MEMOn = ReadColorOption(run, "MEM-mod", s.MEMColor);
-  s.CTMOn = ReadColorOption(run, "CTM-mod", s.CTMColor);
-  s.WithoutHD = reader.OptionSwitch("without-hd");
-  if (s.WithoutHD) SendOptionEvent(run, "without-hd", "On");
-
-  const std::string space_bin = reader.OptionText("SpaceBin-mod");
-  s.SpaceBinOn = !space_bin.empty();
-  if (s.SpaceBinOn) {
-    const size_t bar = space_bin.find('|');
-    if (bar != std::string::npos) {
-      const std::string tank = space_bin.substr(0, bar);
-      const std::string train = space_bin.substr(bar + 1);
-      s.SpaceBinTankColor = tank.empty() ? "" : NormalizeColor(tank);
-      s.SpaceBinTrainColor = train.empty() ? "" : NormalizeColor(train);
-    } else {
-      s.SpaceBinTankColor = s.SpaceBinTrainColor = NormalizeColor(space_bin);
+  for (const TStageRow& row : kStages) {
+    const std::string value = reader.OptionText(row.Option);
+    s.*row.On = !value.empty();
+    if (s.*row.On) {
+      if (row.Color) s.*row.Color = NormalizeColor(value);
+      if (row.Kind == TStageKind::SpaceBin) ReadSpaceBinColors(s, value);
+      if (row.Kind == TStageKind::Camouflage) {
+        int64_t percent = 30;
+        if (!ParseDecimal(value, percent)) percent = 30;
+        s.CamoPercent = Clamp(percent, 0, 100);
+        SendOptionEvent(run, row.Option, std::to_string(s.CamoPercent));
+      } else {
+        SendOptionEvent(run, row.Option, value);
+      }
     }
-    SendOptionEvent(run, "SpaceBin-mod", space_bin);
+    LogStageSwitch(run, row.Option, s.*row.On);
+    if (row.Kind == TStageKind::CrashTanks) {
+      const std::string inside = reader.OptionText("inside-color");
+      if (!inside.empty()) {
+        s.InsideColor = NormalizeColor(inside);
+        SendOptionEvent(run, "inside-color", inside);
+      } else {
+        s.InsideColor = s.DPTColor;
+      }
+      s.RemoveShadowsOn = reader.OptionSwitch("remove-shadows");
+      if (s.RemoveShadowsOn) SendOptionEvent(run, "remove-shadows", "On");
+    }
+    if (row.Kind == TStageKind::MapTrains) {
+      s.WithoutHD = reader.OptionSwitch("without-hd");
+      if (s.WithoutHD) SendOptionEvent(run, "without-hd", "On");
+    }
   }
-  LogStageSwitch(run, "SpaceBin-mod", s.SpaceBinOn);
-
-  const std::string camo = reader.OptionText("CAMO-mod");
-  s.CAMOOn = !camo.empty();
-  if (s.CAMOOn) {
-    int64_t percent = 30;
-    if (!TryParseInt(camo, percent)) percent = 30;
-    s.CamoPercent = Clamp(percent, 0, 100);
-    SendOptionEvent(run, "CAMO-mod", std::to_string(s.CamoPercent));
-  }
-  LogStageSwitch(run, "CAMO-mod", s.CAMOOn);
 }
 
 void ChooseWorkerLimit(TRun& run) {
@@ -131,7 +112,7 @@ void ChooseWorkerLimit(TRun& run) {
     run.Settings.WorkerLimit = static_cast<int32_t>(ProcessorCount());
   } else {
     int64_t count = 1;
-    if (!TryParseInt(value, count)) count = 1;
+    if (!ParseDecimal(value, count)) count = 1;
     run.Settings.WorkerLimit = Clamp(count, 1, 50);
     SendOptionEvent(run, "cpu-count", std::to_string(run.Settings.WorkerLimit));
   }
@@ -140,9 +121,8 @@ void ChooseWorkerLimit(TRun& run) {
 
 // Whether any mod stage will run: only then does the run write into the output folder.
 bool AnyStageWanted(TCommandLineReader& reader) {
-  for (const char* option :
-       {"DPT-mod", "CCT-mod", "MEM-mod", "CTM-mod", "SpaceBin-mod", "CAMO-mod"}) {
-    if (!reader.OptionText(option).empty()) return true;
+  for (const TStageRow& row : kStages) {
+    if (!reader.OptionText(row.Option).empty()) return true;
   }
   return false;
 }
@@ -228,9 +208,7 @@ int RunWithOptions(TRun& run) {
 
   // 10-14: stage options, archive library, workers, temporary folder, timer.
   ReadStageOptions(run);
-  if (s.DPTOn || s.CCTOn || s.MEMOn || s.CTMOn || s.SpaceBinOn || s.CAMOOn) {
-    ChooseArchiveLibrary(run);
-  }
+  if (AnyStageWanted(reader)) ChooseArchiveLibrary(run);
   ChooseWorkerLimit(run);
   PrepareRunTempFolder(run);
   run.LogLine("Temp Path: " + s.TempResFolder);

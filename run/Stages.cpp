@@ -35,25 +35,6 @@ std::string ModVersion(const TRun& run) {
   return std::string(kProgramVersion) + "." + kProgramBuild + "." + run.Settings.RunStamp;
 }
 
-bool StageOn(const TRun& run, TStageKind kind) {
-  const TRunSettings& s = run.Settings;
-  switch (kind) {
-    case TStageKind::CrashTanks:
-      return s.DPTOn;
-    case TStageKind::CrashTracks:
-      return s.CCTOn;
-    case TStageKind::MapTanks:
-      return s.MEMOn;
-    case TStageKind::MapTrains:
-      return s.CTMOn;
-    case TStageKind::SpaceBin:
-      return s.SpaceBinOn;
-    case TStageKind::Camouflage:
-      return s.CAMOOn;
-  }
-  return false;
-}
-
 // Where a stage writes: loose files go straight to the output folder; everything else is
 // gathered in the run's temporary "res\" folder.
 std::string StageFolder(const TRun& run) {
@@ -387,8 +368,8 @@ void RunAllInOne(TRun& run) {
 
 void RunStages(TRun& run) {
   for (const TStageRow& row : kStages) {
-    if (!StageOn(run, row.Kind)) continue;
-    if (row.Kind == TStageKind::CrashTanks || row.Kind == TStageKind::CrashTracks) {
+    if (!(run.Settings.*row.On)) continue;
+    if (row.Runner == TStageRunner::CrashWorkers) {
       RunCrashStage(run, row);
     } else {
       RunMapStage(run, row);

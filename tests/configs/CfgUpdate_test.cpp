@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "configs/CfgFile.h"
+#include "configs/CfgUpdate.h"
 #include "online/http_TestServer.h"
 #include "support/TestSupport.h"
 

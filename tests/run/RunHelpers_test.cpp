@@ -1,11 +1,14 @@
 // The run's small rules: colour values, result texts, removal of earlier packages.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <filesystem>
 
 #include "run/ColorText.h"
+#include "run/CommandLineReader.h"
 #include "run/Console.h"
 #include "run/OldWotmods.h"
+#include "run/OptionTable.h"
 #include "run/StageTable.h"
 #include "support/TestSupport.h"
 
@@ -35,6 +38,24 @@ TEST(StageTableTest, ExitCodesFollowTheStageNumbering) {
     EXPECT_EQ(kStages[i].EmptyCode, base + 2);
     EXPECT_EQ(kStages[i].PackFailedCode, base + 3);
     EXPECT_EQ(kStages[i].MetaKind, static_cast<int>(i + 1));
+  }
+}
+
+TEST(StageTableTest, EveryOptionARowNamesIsDeclared) {
+  TCommandLineReader reader;
+  DeclareOptions(reader);
+  for (const TStageRow& row : kStages) {
+    for (const char* option : {row.Option, row.NameOption, row.MetaOption}) {
+      EXPECT_NO_THROW(reader.LookupOption(option)) << option;
+      EXPECT_NE(reader.LookupOption(option).Kind, TPropertyKind::okSwitch) << option;
+    }
+    EXPECT_EQ(std::string(row.NameOption),
+              std::string(row.Option, row.Option + std::strlen(row.Option) - 4) + "-wotmod-name");
+  }
+  for (const char* option :
+       {"allinone-wotmod-name", "allinone-wotmod-meta", "subfolder-wotmod-name", "inside-color",
+        "remove-shadows", "without-hd", "split-2gb-parts"}) {
+    EXPECT_NO_THROW(reader.LookupOption(option)) << option;
   }
 }
 
