@@ -53,6 +53,16 @@ void TPkgScan::WalkPackage(const std::function<bool(const std::string& name)>& w
     TPackageReader reader(libraryPath_, pkgFile_);
     if (LogEnabled()) Log("Open \t" + pkgFile_);
     const uint32_t count = reader.Count();
+    uint32_t total = 0;
+    uint32_t done = 0;
+    if (progress_) {
+      for (uint32_t index = 0; index < count; ++index) {
+        if (reader.IsFolder(index)) continue;
+        const std::string name = reader.Path(index);
+        if (wanted(name) && IsSafeRelativePath(name)) ++total;
+      }
+      progress_(0, total);
+    }
     for (uint32_t index = 0; index < count; ++index) {
       if (reader.IsFolder(index)) continue;
       const std::string name = reader.Path(index);
@@ -61,7 +71,9 @@ void TPkgScan::WalkPackage(const std::function<bool(const std::string& name)>& w
         LogUnsafeEntry(name);
         continue;
       }
-      if (!handle(reader, index, name)) break;
+      const bool goOn = handle(reader, index, name);
+      if (progress_) progress_(++done, total);
+      if (!goOn) break;
     }
   } catch (const std::exception& error) {
     errorText_ = ExceptionRecord(pkgFile_, error);

@@ -34,6 +34,12 @@ class TPkgScan {
   int32_t FilesCount() const { return filesCount_; }
   const ADDSFileList& Files() const { return files_; }
   const std::string& PkgFile() const { return pkgFile_; }
+  // Called with (entries done, entries wanted) once the wanted entries of the package are
+  // counted and after each of them; the count costs one more pass over the names, so only a
+  // job with a progress callback makes it. Main thread of the job.
+  void SetProgress(std::function<void(uint32_t done, uint32_t wanted)> progress) {
+    progress_ = std::move(progress);
+  }
 
  protected:
   bool LogEnabled() const { return static_cast<bool>(onLog_); }
@@ -71,6 +77,7 @@ class TPkgScan {
   ADDSFileList files_;
   int32_t filesCount_ = 0;
   LogSink onLog_;
+  std::function<void(uint32_t done, uint32_t wanted)> progress_;
 };
 
 }  // namespace pallograph

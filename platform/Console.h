@@ -8,6 +8,10 @@ namespace pallograph {
 // Detaches the process from its console (silent mode). Afterwards nothing is printed or read.
 void ReleaseConsole();
 
+// True when standard output is a terminal (not a pipe or a file): only then may a line be
+// rewritten in place.
+bool StandardOutputIsTerminal();
+
 enum class MessageIcon { Error, Information, Question };
 
 // Shows a message with an OK button (or Yes/No for questions) and returns true for OK/Yes. On a

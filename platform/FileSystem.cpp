@@ -141,6 +141,18 @@ void DeleteFolderTree(const std::string& folder) {
   fs::remove_all(native, ec);
 }
 
+bool FolderIsWritable(const std::string& folder) {
+  const std::string probe = IncludeTrailingBackslash(folder) + ".write-probe-" + NewGuidText();
+  std::error_code ec;
+  {
+    std::FILE* file = std::fopen(ToNativePath(probe).c_str(), "wb");
+    if (!file) return false;
+    std::fclose(file);
+  }
+  fs::remove(Native(probe), ec);
+  return true;
+}
+
 bool ReadFileBytes(const std::string& path, std::vector<uint8_t>& out) {
   out.clear();
   TFile file;

@@ -42,6 +42,9 @@ bool FolderIsEmpty(const std::string& folder);
 // Deletes every file and sub-folder below the folder, then the folder; ignores failures.
 void DeleteFolderTree(const std::string& folder);
 
+// True when a file can be created in the folder (tried with a probe file that is removed again).
+bool FolderIsWritable(const std::string& folder);
+
 bool ReadFileBytes(const std::string& path, std::vector<uint8_t>& out);
 // Creates or truncates the file and writes the bytes. Does not create folders.
 bool WriteFileBytes(const std::string& path, const void* data, size_t size);

@@ -16,6 +16,10 @@ std::string TempFolder();
 std::string NewGuidText();
 // The user's roaming application-data folder, program path without trailing '\'; "" if unknown.
 std::string AppDataFolder();
+// The user's folder for state that programs keep between runs (logs), program path without
+// trailing '\'; "" if unknown. POSIX: $XDG_STATE_HOME, else ~/.local/state. Windows: the
+// application-data folder.
+std::string UserStateFolder();
 // A human-readable operating-system name ("Windows 10 Pro", "Debian GNU/Linux 12 (bookworm)").
 std::string OperatingSystemName();
 // Value of an environment variable; "" when unset.

@@ -2,7 +2,14 @@
 
 #include <cstdio>
 
+#include "platform/Console.h"
+
 namespace pallograph {
+
+bool TConsole::Interactive() const {
+  static const bool terminal = StandardOutputIsTerminal();
+  return !silent_ && terminal;
+}
 
 void TConsole::Line(const std::string& text) {
   if (silent_) return;

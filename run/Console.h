@@ -11,6 +11,8 @@ class TConsole {
   // Silent mode: nothing is printed, nothing is read.
   void SetSilent(bool silent) { silent_ = silent; }
   bool Silent() const { return silent_; }
+  // Not silent, and standard output is a terminal: a line may be rewritten in place.
+  bool Interactive() const;
 
   // The text and a line break; with no text, an empty line.
   void Line(const std::string& text = "");

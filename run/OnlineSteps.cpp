@@ -10,6 +10,7 @@
 #include "run/CommandLineReader.h"
 #include "run/Console.h"
 #include "run/ExitCodes.h"
+#include "run/ProgramFiles.h"
 #include "run/ProgramInfo.h"
 #include "run/RunSettings.h"
 
@@ -52,7 +53,9 @@ void RunHelpPrompts(TRun& run) {
   run.Console.Line();
   run.Console.Write("  > Check and download configs? [Press Y/N and ENTER] ");
   if (AnsweredYes(run.Console.ReadLine())) {
-    run.Settings.ConfigsFolder = ProgramFolder();
+    const RProgramFiles files = LocateProgramFiles();
+    PrepareProgramFiles(files);
+    run.Settings.ConfigsFolder = files.ConfigsFolder;
     RefreshConfigs(run);
   }
   run.Console.Line();

@@ -16,6 +16,7 @@
 #include "run/OldWotmods.h"
 #include "run/OnlineSteps.h"
 #include "run/OutputFolderLock.h"
+#include "run/ProgramFiles.h"
 #include "run/ProgramInfo.h"
 #include "run/RunSettings.h"
 #include "run/RunTempFolder.h"
@@ -147,11 +148,15 @@ int RunWithOptions(TRun& run) {
   TCommandLineReader& reader = *run.Reader;
   TRunSettings& s = run.Settings;
 
+  // The program's own folder, or the user's folders for an installed program.
+  const RProgramFiles files = LocateProgramFiles();
+  PrepareProgramFiles(files);
+
   // 1-2: run log and debug banner.
   if (reader.OptionSwitch("log")) {
-    run.Log = std::make_unique<TLog>(ProgramFolder() + kLogFileName,
-                                     std::string("Version ") + kProgramVersion + " Build " +
-                                         kProgramBuild + " Date " + kProgramDate);
+    run.Log = std::make_unique<TLog>(files.LogFile, std::string("Version ") + kProgramVersion +
+                                                        " Build " + kProgramBuild + " Date " +
+                                                        kProgramDate);
   }
   s.TestMode = reader.OptionSwitch("test");
   if (s.TestMode || run.Log) {
@@ -179,7 +184,7 @@ int RunWithOptions(TRun& run) {
   const std::string configs = reader.OptionText("configs-path");
   s.ConfigsFolder = !configs.empty() && DirectoryExists(AbsoluteProgramPath(configs))
                         ? FolderOption(configs)
-                        : ProgramFolder();
+                        : files.ConfigsFolder;
   run.LogLine("Configs Path: " + s.ConfigsFolder);
   if (!reader.OptionSwitch("no-update-configs")) {
     run.Console.Line("  > Check and download configs");

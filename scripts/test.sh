@@ -17,6 +17,9 @@ echo "== tests"
 echo "== build (Release: -O3, as users build it)"
 scripts/build.sh "$root/build-release" -DPALLOGRAPH_WERROR=ON -DCMAKE_BUILD_TYPE=Release
 
+echo "== Debian package: build, install, run the installed program"
+scripts/deb_test.sh "$root/build-release"
+
 echo "== build (AddressSanitizer + UndefinedBehaviorSanitizer)"
 scripts/build.sh "$root/build-asan" -DPALLOGRAPH_WERROR=ON -DPALLOGRAPH_SANITIZE=ON \
   -DCMAKE_BUILD_TYPE=Debug

@@ -14,6 +14,8 @@ void ReleaseConsole() {
   std::freopen("/dev/null", "r", stdin);
 }
 
+bool StandardOutputIsTerminal() { return isatty(STDOUT_FILENO) == 1; }
+
 bool ShowMessage(const std::string& caption, const std::string& text, MessageIcon icon) {
   std::fflush(stdout);
   std::cerr << "[" << caption << "] " << text << std::endl;

@@ -55,6 +55,16 @@ std::string AppDataFolder() {
   return ExcludeTrailingBackslash(FromNativePath(folder));
 }
 
+std::string UserStateFolder() {
+  std::string folder = GetEnvironmentText("XDG_STATE_HOME");
+  if (folder.empty()) {
+    const std::string home = GetEnvironmentText("HOME");
+    if (home.empty()) return {};
+    folder = home + "/.local/state";
+  }
+  return ExcludeTrailingBackslash(FromNativePath(folder));
+}
+
 std::string OperatingSystemName() {
   std::ifstream in("/etc/os-release");
   std::string line;

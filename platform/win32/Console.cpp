@@ -6,6 +6,11 @@
 
 namespace pallograph {
 
+bool StandardOutputIsTerminal() {
+  DWORD mode = 0;
+  return GetConsoleMode(GetStdHandle(STD_OUTPUT_HANDLE), &mode) != 0;
+}
+
 void ReleaseConsole() {
   std::fflush(stdout);
   std::fflush(stderr);

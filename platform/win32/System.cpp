@@ -55,6 +55,8 @@ std::string AppDataFolder() {
   return ExcludeTrailingBackslash(buffer);
 }
 
+std::string UserStateFolder() { return AppDataFolder(); }
+
 std::string OperatingSystemName() {
   const auto name = ReadRegistryString(
       RegistryRoot::LocalMachine, "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion", "ProductName");

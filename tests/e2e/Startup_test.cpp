@@ -166,3 +166,22 @@ TEST(StartupTest, BadClientFilesNeverCrash) {
 
 }  // namespace
 }  // namespace pallograph::test
+
+namespace pallograph::test {
+namespace {
+
+TEST(WinePrefixTest, ClientInsideAWinePrefixWithBlanksIsFound) {
+  // Where Wine, Lutris and Steam's Proton keep a Windows game: drive_c of a prefix.
+  TE2EFixture fixture;
+  const std::string client =
+      fixture.MakeClient({}, "Games/world-of-tanks/drive_c/Games/World_of_Tanks EU");
+  for (const std::string& path : {client, client + "/WorldOfTanks.exe"}) {
+    const TProcessResult r =
+        fixture.Run({"--wot-path", path, "--CAMO-mod=30", "--auto-close-console", "--silent-mode"});
+    EXPECT_EQ(r.ExitCode, 0) << path << r.Out << r.Err;
+  }
+  EXPECT_EQ(ListTree(TE2EFixture::ModsFolder(client)).size(), 1u);
+}
+
+}  // namespace
+}  // namespace pallograph::test
