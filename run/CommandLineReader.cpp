@@ -85,6 +85,16 @@ long double TextToFloat(const std::string& text) {
   return value;
 }
 
+// A walk over the arguments: false at its first error, also when a value does not convert.
+template <typename Walk>
+bool WalkSucceeds(Walk& walk) {
+  try {
+    return walk();
+  } catch (...) {
+    return false;
+  }
+}
+
 void ConvertValue(TProperty& option) {
   if (option.Kind == TPropertyKind::okInteger) {
     option.IntValue = TextToInteger(option.TextValue);
@@ -258,13 +268,7 @@ bool TCommandLineReader::ParseArguments(const std::string& text) {
     return true;
   };
 
-  bool ok = false;
-  try {
-    ok = walk();
-  } catch (...) {
-    ok = false;
-  }
-  if (!ok) {
+  if (!WalkSucceeds(walk)) {
     ReportParseError(text, pos);
     return false;
   }
@@ -298,13 +302,7 @@ bool TCommandLineReader::ParseArgumentWords(const std::vector<std::string>& word
     return true;
   };
 
-  bool ok = false;
-  try {
-    ok = walk();
-  } catch (...) {
-    ok = false;
-  }
-  if (!ok) {
+  if (!WalkSucceeds(walk)) {
     std::string rest;
     for (size_t i = index; i < words.size(); ++i) rest += (i > index ? " " : "") + words[i];
     ReportParseError(rest, 0);
