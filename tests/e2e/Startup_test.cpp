@@ -176,8 +176,8 @@ TEST(WinePrefixTest, ClientInsideAWinePrefixWithBlanksIsFound) {
   const std::string client =
       fixture.MakeClient({}, "Games/world-of-tanks/drive_c/Games/World_of_Tanks EU");
   for (const std::string& path : {client, client + "/WorldOfTanks.exe"}) {
-    const TProcessResult r =
-        fixture.Run({"--wot-path", path, "--CAMO-mod=30", "--auto-close-console", "--silent-mode"});
+    const TProcessResult r = fixture.Run({"--wot-path", path, "--CAMO-mod=30", "--remove-wotmod",
+                                          "--auto-close-console", "--silent-mode"});
     EXPECT_EQ(r.ExitCode, 0) << path << r.Out << r.Err;
   }
   EXPECT_EQ(ListTree(TE2EFixture::ModsFolder(client)).size(), 1u);
