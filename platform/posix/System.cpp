@@ -1,5 +1,6 @@
 #include "platform/System.h"
 
+#include <sched.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -8,14 +9,51 @@
 #include <random>
 #include <thread>
 
+#include "platform/CpuLimit.h"
 #include "platform/NativePath.h"
 #include "platform/PathText.h"
 
 namespace pallograph {
 
+namespace {
+
+std::string ReadSmallFile(const std::string& path) {
+  std::ifstream in(path);
+  std::string text;
+  std::getline(in, text, '\0');
+  return text;
+}
+
+// The CPUs a cgroup quota leaves this process; 0 when none applies or none can be read.
+unsigned CgroupCpuLimit() {
+  const std::string cgroups = ReadSmallFile("/proc/self/cgroup");
+  const std::string_view v2 = CgroupV2Path(cgroups);
+  if (!v2.empty()) {
+    if (const unsigned cpus =
+            CpusFromCpuMax(ReadSmallFile("/sys/fs/cgroup" + std::string(v2) + "/cpu.max"))) {
+      return cpus;
+    }
+  }
+  return CpusFromCfsQuota(ReadSmallFile("/sys/fs/cgroup/cpu/cpu.cfs_quota_us"),
+                          ReadSmallFile("/sys/fs/cgroup/cpu/cpu.cfs_period_us"));
+}
+
+}  // namespace
+
 unsigned ProcessorCount() {
-  const long n = sysconf(_SC_NPROCESSORS_ONLN);
-  return n > 0 ? static_cast<unsigned>(n) : 1u;
+  // The processors this process may run on (its affinity mask), capped by its cgroup quota: a
+  // container or `taskset` may allow far fewer than the host has.
+  const long online = sysconf(_SC_NPROCESSORS_ONLN);
+  unsigned count = online > 0 ? static_cast<unsigned>(online) : 1u;
+  cpu_set_t mask;
+  CPU_ZERO(&mask);
+  if (sched_getaffinity(0, sizeof(mask), &mask) == 0) {
+    const int allowed = CPU_COUNT(&mask);
+    if (allowed > 0) count = static_cast<unsigned>(allowed);
+  }
+  const unsigned quota = CgroupCpuLimit();
+  if (quota > 0 && quota < count) count = quota;
+  return count > 0 ? count : 1u;
 }
 
 std::string ProgramFolder() {
