@@ -110,8 +110,7 @@ void T7zInArchive::OpenArchiveFile(const std::string& path) {
   auto file = std::make_unique<TFileStream>(path, TFile::Mode::Read);
   if (!file->IsOpen()) {
     // The file layer's text names the path and the system's reason.
-    throw EInOutError(LastFileError().empty() ? "Cannot open file \"" + path + "\""
-                                              : LastFileError());
+    throw EInOutError(LastFileErrorOr("Cannot open file \"" + path + "\""));
   }
   Open(T7zStream::Own(std::move(file)));
 }

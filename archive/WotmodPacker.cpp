@@ -126,10 +126,7 @@ RResult PackWotmod(const std::string& libraryPath, const std::string& packagePat
   ClearLastFileError();
   // The library reports a failed write of ours as its own error code: the file layer knows why.
   const auto cause = [&](const std::string& what) {
-    const std::string& file = LastFileError();
-    std::string text = "Packing \"" + packagePath + "\" failed: " + what;
-    if (!file.empty() && what.find(file) == std::string::npos) text += "; " + file;
-    return RResult::Failure(text);
+    return RResult::Failure("Packing \"" + packagePath + "\" failed: " + WithLastFileError(what));
   };
   try {
     const std::string folder = ExtractFilePath(packagePath);

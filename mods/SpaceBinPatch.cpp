@@ -97,10 +97,9 @@ void TSpaceBinPatch::PatchEntry(TPackageReader& reader, uint32_t index, const st
     errorText_ = DamagedFileRecord(pkgFile_, name, damage.what());
   } catch (const std::exception& error) {
     // A failed package contributes nothing: neither a partial nor an unpatched copy stays.
-    const std::string file = LastFileError();
+    // Taken before the clean-up, whose file calls may set a last error of their own.
+    const std::string cause = WithLastFileError(error.what());
     DeleteTarget(target);
-    std::string cause = error.what();
-    if (!file.empty() && cause.find(file) == std::string::npos) cause += "; " + file;
     errorText_ = WriteFailureRecord(pkgFile_, name, cause);
   } catch (...) {
     DeleteTarget(target);

@@ -17,6 +17,15 @@ const std::string& LastFileError() { return lastFileError; }
 
 void ClearLastFileError() { lastFileError.clear(); }
 
+std::string LastFileErrorOr(const std::string& fallback) {
+  return lastFileError.empty() ? fallback : lastFileError;
+}
+
+std::string WithLastFileError(const std::string& what) {
+  if (lastFileError.empty() || what.find(lastFileError) != std::string::npos) return what;
+  return what + "; " + lastFileError;
+}
+
 std::string SystemErrorText() {
   const int error = errno;
   return error == 0 ? std::string() : std::generic_category().message(error);

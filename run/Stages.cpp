@@ -1,7 +1,5 @@
 #include "run/Stages.h"
 
-#include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -23,6 +21,7 @@
 #include "platform/System.h"
 #include "run/CommandLineReader.h"
 #include "run/ProgramInfo.h"
+#include "run/ProgressLine.h"
 #include "run/RunSettings.h"
 #include "run/StageTable.h"
 #include "texture/DDSTexture.h"
@@ -258,36 +257,6 @@ void RunCrashStage(TRun& run, const TStageRow& row) {
 }
 
 // --- map, space.bin and camouflage stages: one job at a time on the main thread -------------
-
-// The count of entries done on a package's line, rewritten in place; only on a terminal, so that
-// piped output stays as it is.
-class TProgressText {
- public:
-  TProgressText(TConsole& console, std::string head)
-      : console_(console), head_(std::move(head)), shown_(console.Interactive()) {}
-  bool Shown() const { return shown_; }
-  void Show(uint32_t done, uint32_t wanted) {
-    if (wanted == 0) return;
-    const auto now = std::chrono::steady_clock::now();
-    if (done != 0 && done != wanted && now - last_ < std::chrono::milliseconds(100)) return;
-    last_ = now;
-    const std::string text = "  " + std::to_string(done) + "/" + std::to_string(wanted);
-    console_.Write("\r" + head_ + text);
-    width_ = std::max(width_, text.size());
-  }
-  // Back to the bare line head, ready for the result.
-  void Clear() {
-    if (width_ > 0) console_.Write("\r" + head_ + std::string(width_, ' ') + "\r" + head_);
-    width_ = 0;
-  }
-
- private:
-  TConsole& console_;
-  std::string head_;
-  bool shown_;
-  size_t width_ = 0;
-  std::chrono::steady_clock::time_point last_{};
-};
 
 // Prints the package's line head, runs the job, prints its result. True when the walk goes on.
 template <typename Job, typename Calls>

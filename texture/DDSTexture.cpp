@@ -225,8 +225,7 @@ RResult CreateColorDDS(const std::string& fileName, int width, int height, bool 
         EncodeTexture(bitmap, alpha ? kDDSCodeDxt5 : kDDSCodeDxt1, mipMaps);
     ClearLastFileError();
     if (!WriteFileBytes(fileName, file.data(), file.size())) {
-      return RResult::Failure(LastFileError().empty() ? "Cannot write \"" + fileName + "\""
-                                                      : LastFileError());
+      return RResult::Failure(LastFileErrorOr("Cannot write \"" + fileName + "\""));
     }
     return RResult::Success();
   } catch (const std::exception& error) {

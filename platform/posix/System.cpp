@@ -83,25 +83,24 @@ std::string NewGuidText() {
   return text;
 }
 
-std::string AppDataFolder() {
-  std::string folder = GetEnvironmentText("XDG_CONFIG_HOME");
+namespace {
+
+// An XDG base folder: the variable's value, else $HOME + `fallback`; "" when neither is known.
+std::string XdgFolder(const char* variable, const char* fallback) {
+  std::string folder = GetEnvironmentText(variable);
   if (folder.empty()) {
     const std::string home = GetEnvironmentText("HOME");
     if (home.empty()) return {};
-    folder = home + "/.config";
+    folder = home + fallback;
   }
   return ExcludeTrailingBackslash(FromNativePath(folder));
 }
 
-std::string UserStateFolder() {
-  std::string folder = GetEnvironmentText("XDG_STATE_HOME");
-  if (folder.empty()) {
-    const std::string home = GetEnvironmentText("HOME");
-    if (home.empty()) return {};
-    folder = home + "/.local/state";
-  }
-  return ExcludeTrailingBackslash(FromNativePath(folder));
-}
+}  // namespace
+
+std::string AppDataFolder() { return XdgFolder("XDG_CONFIG_HOME", "/.config"); }
+
+std::string UserStateFolder() { return XdgFolder("XDG_STATE_HOME", "/.local/state"); }
 
 std::string OperatingSystemName() {
   std::ifstream in("/etc/os-release");
