@@ -1,21 +1,31 @@
-// Encoding speed and quality of the texture codec against libsquish's cluster fit, on a corpus
-// of real textures (raw files made by scripts/bench_texture.sh). Prints Google Benchmark's
-// timings, then one table with throughput, RGB and alpha RMSE and the ratios to libsquish.
+// Encoding speed and quality of the texture codec against peer block encoders, on a corpus of
+// real textures (raw files made by scripts/bench_texture.sh). Every encoder is timed in the same
+// run, in interleaved rounds (so drift on a noisy machine hits all of them alike); the tables give
+// medians and ratios to the peers. Each encoder's output is decoded by this codec's decoder.
+//
+//   texture_bench [rounds]            the tables (default 5 rounds)
+//   texture_bench --benchmark_...     Google Benchmark's own runs of the single encoders
 #include <benchmark/benchmark.h>
 #include <squish.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <map>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "texture/BlockDecoder.h"
 #include "texture/BlockEncoder.h"
 #include "texture/ParallelEncoder.h"
+
+#if defined(PALLOGRAPH_HAVE_PEERS)
+#include "Peers.h"
+#endif
 
 namespace pallograph {
 namespace {
@@ -35,14 +45,35 @@ bool LoadRaw(const std::string& path, TBitmap& bitmap) {
   return static_cast<bool>(in);
 }
 
-double CorpusPixels() {
+double Pixels(const std::vector<TBitmap>& images) {
   double pixels = 0;
-  for (const auto& b : gCorpus) pixels += static_cast<double>(b.Width) * b.Height;
+  for (const auto& b : images) pixels += static_cast<double>(b.Width) * b.Height;
   return pixels;
 }
 
+size_t LevelSize(const TBitmap& bitmap, bool dxt1) {
+  return static_cast<size_t>((bitmap.Width + 3) / 4) * ((bitmap.Height + 3) / 4) * (dxt1 ? 8 : 16);
+}
+
+using TBlockFn = void (*)(const uint8_t* bgra, uint8_t* out);
+
+// A peer's whole-image loop: the same block reader as this codec's, one block at a time.
+std::vector<uint8_t> EncodeBlocks(const TBitmap& bitmap, bool dxt1, TBlockFn encode) {
+  std::vector<uint8_t> out(LevelSize(bitmap, dxt1));
+  uint8_t* dst = out.data();
+  uint8_t block[64] = {};
+  for (int y = 0; y < bitmap.Height; y += 4) {
+    for (int x = 0; x < bitmap.Width; x += 4) {
+      ReadBitmapBlock(bitmap, block, x, y);
+      encode(block, dst);
+      dst += dxt1 ? 8 : 16;
+    }
+  }
+  return out;
+}
+
 std::vector<uint8_t> EncodeOwn(const TBitmap& bitmap, bool dxt1, bool parallel) {
-  std::vector<uint8_t> out(((bitmap.Width + 3) / 4) * ((bitmap.Height + 3) / 4) * (dxt1 ? 8 : 16));
+  std::vector<uint8_t> out(LevelSize(bitmap, dxt1));
   if (parallel) {
     EncodeDXTImageMT(out.data(), dxt1, bitmap.Width, ReadBitmapBlock, bitmap, bitmap.Height, false);
   } else {
@@ -52,123 +83,240 @@ std::vector<uint8_t> EncodeOwn(const TBitmap& bitmap, bool dxt1, bool parallel) 
   return out;
 }
 
-// libsquish one block at a time on this thread (its image call would use OpenMP threads).
-std::vector<uint8_t> EncodeSquish(const TBitmap& bitmap, bool dxt1) {
-  const size_t blockSize = dxt1 ? 8 : 16;
-  std::vector<uint8_t> out(((bitmap.Width + 3) / 4) * ((bitmap.Height + 3) / 4) * blockSize);
-  const int flags = (dxt1 ? squish::kDxt1 : squish::kDxt5) | squish::kColourClusterFit;
-  uint8_t* dst = out.data();
-  uint8_t block[64] = {};
+// libsquish's cluster fit, one block at a time on this thread (its image call uses OpenMP).
+template <bool Dxt1>
+void SquishBlock(const uint8_t* bgra, uint8_t* out) {
   uint8_t rgba[64];
-  for (int y = 0; y < bitmap.Height; y += 4) {
-    for (int x = 0; x < bitmap.Width; x += 4) {
-      ReadBitmapBlock(bitmap, block, x, y);
-      int mask = 0;
-      for (int i = 0; i < 16; ++i) {
-        rgba[4 * i] = block[4 * i + 2];
-        rgba[4 * i + 1] = block[4 * i + 1];
-        rgba[4 * i + 2] = block[4 * i];
-        rgba[4 * i + 3] = block[4 * i + 3];
-        if (x + i % 4 < bitmap.Width && y + i / 4 < bitmap.Height) mask |= 1 << i;
-      }
-      squish::CompressMasked(rgba, mask, dst, flags);
-      dst += blockSize;
-    }
+  for (int i = 0; i < 16; ++i) {
+    rgba[4 * i] = bgra[4 * i + 2];
+    rgba[4 * i + 1] = bgra[4 * i + 1];
+    rgba[4 * i + 2] = bgra[4 * i];
+    rgba[4 * i + 3] = bgra[4 * i + 3];
   }
-  return out;
+  squish::Compress(rgba, out, (Dxt1 ? squish::kDxt1 : squish::kDxt5) | squish::kColourClusterFit);
+}
+
+struct TEncoder {
+  std::string Name;
+  std::function<std::vector<uint8_t>(const TBitmap&, bool dxt1)> Encode;
+  bool Slow = false;  // timed once per format instead of every round
+};
+
+std::vector<TEncoder> Encoders() {
+  std::vector<TEncoder> list;
+  list.push_back({"own", [](const TBitmap& b, bool d) { return EncodeOwn(b, d, false); }});
+  list.push_back(
+      {"own, all cores", [](const TBitmap& b, bool d) { return EncodeOwn(b, d, true); }});
+#if defined(PALLOGRAPH_HAVE_PEERS)
+  list.push_back({"icbc 8 AVX2 (+rgbcx bc4)", [](const TBitmap& b, bool d) {
+                    return EncodeBlocks(b, d, d ? peers::IcbcDxt1 : peers::IcbcDxt5);
+                  }});
+  list.push_back({"rgbcx 10 (bc3_hq)", [](const TBitmap& b, bool d) {
+                    return EncodeBlocks(b, d, d ? peers::RgbcxDxt1 : peers::RgbcxDxt5);
+                  }});
+  if (peers::StbAvailable()) {
+    list.push_back({"stb_dxt highqual", [](const TBitmap& b, bool d) {
+                      return EncodeBlocks(b, d, d ? peers::StbDxt1 : peers::StbDxt5);
+                    }});
+  }
+#endif
+  list.push_back({"libsquish cluster",
+                  [](const TBitmap& b, bool d) {
+                    return EncodeBlocks(b, d, d ? SquishBlock<true> : SquishBlock<false>);
+                  },
+                  true});
+  return list;
 }
 
 struct TQuality {
-  double Rgb = 0;
-  double Alpha = 0;
+  double Rgb = 0;    // DXT1: over pixels the format keeps (alpha >= 128); DXT5: weighted by alpha
+  double Alpha = 0;  // DXT5 only
 };
 
-// RMSE after decoding with this codec's decoder. Colour counts only where it is visible: where
-// the source is opaque enough for DXT1 to keep it, and where its alpha is not 0 for DXT5.
-TQuality Measure(bool dxt1, const std::vector<std::vector<uint8_t>>& encoded) {
-  double rgb = 0, alpha = 0, rgbCount = 0, alphaCount = 0;
-  for (size_t n = 0; n < gCorpus.size(); ++n) {
-    const TBitmap& source = gCorpus[n];
+TQuality Measure(bool dxt1, const std::vector<TBitmap>& sources,
+                 const std::vector<std::vector<uint8_t>>& encoded) {
+  double rgb = 0, alpha = 0, rgbWeight = 0, alphaCount = 0;
+  for (size_t n = 0; n < sources.size(); ++n) {
+    const TBitmap& source = sources[n];
     TBitmap decoded(source.Width, source.Height);
     DecodeDXTImage(encoded[n].data(), dxt1, source.Width, WriteBitmapBlock, decoded, source.Height);
     for (size_t i = 0; i < source.Pixels.size(); ++i) {
       const uint32_t s = source.Pixels[i], d = decoded.Pixels[i];
-      if ((s >> 24) >= (dxt1 ? 128u : 1u)) {
-        for (int c = 0; c < 3; ++c) {
-          rgb += std::pow(double((s >> (8 * c)) & 0xFF) - double((d >> (8 * c)) & 0xFF), 2);
-        }
-        rgbCount += 3;
+      const double a = s >> 24;
+      const double weight = dxt1 ? (a >= 128 ? 1.0 : 0.0) : a / 255.0;
+      for (int c = 0; c < 3; ++c) {
+        const double e = double((s >> (8 * c)) & 0xFF) - double((d >> (8 * c)) & 0xFF);
+        rgb += weight * e * e;
       }
-      alpha += std::pow(double(s >> 24) - double(d >> 24), 2);
+      rgbWeight += 3 * weight;
+      alpha += std::pow(a - double(d >> 24), 2);
       alphaCount += 1;
     }
   }
-  return {std::sqrt(rgb / std::max(rgbCount, 1.0)), std::sqrt(alpha / std::max(alphaCount, 1.0))};
+  return {std::sqrt(rgb / std::max(rgbWeight, 1.0)), std::sqrt(alpha / std::max(alphaCount, 1.0))};
 }
 
-void BM_EncodeCorpus(benchmark::State& state, bool dxt1, int mode) {
-  for (auto _ : state) {
-    for (const auto& bitmap : gCorpus) {
-      auto out = mode == 0
-                     ? EncodeOwn(bitmap, dxt1, false)
-                     : (mode == 1 ? EncodeOwn(bitmap, dxt1, true) : EncodeSquish(bitmap, dxt1));
-      benchmark::DoNotOptimize(out.data());
-    }
-  }
-  state.counters["Mpix/s"] =
-      benchmark::Counter(CorpusPixels() * state.iterations() / 1e6, benchmark::Counter::kIsRate);
+double Median(std::vector<double> values) {
+  if (values.empty()) return 0;
+  std::sort(values.begin(), values.end());
+  const size_t n = values.size();
+  return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
 }
 
-void BM_EncodeLarge(benchmark::State& state, bool dxt1, bool parallel) {
-  for (auto _ : state) benchmark::DoNotOptimize(EncodeOwn(gLarge, dxt1, parallel).data());
-  state.counters["Mpix/s"] =
-      benchmark::Counter(2048.0 * 2048 * state.iterations() / 1e6, benchmark::Counter::kIsRate);
+double Seconds(const std::function<void()>& work) {
+  const auto start = std::chrono::steady_clock::now();
+  work();
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
-void BM_EncodeOneColour(benchmark::State& state) {
-  const TBitmap solid(2048, 2048, 0xFF4080C0);
-  for (auto _ : state)
-    benchmark::DoNotOptimize(EncodeOwn(solid, state.range(0) != 0, false).data());
-  state.counters["Mpix/s"] =
-      benchmark::Counter(2048.0 * 2048 * state.iterations() / 1e6, benchmark::Counter::kIsRate);
-}
-
-// Keeps each run's rate for the closing table.
-class TRateReporter : public benchmark::ConsoleReporter {
- public:
-  std::map<std::string, double> Rates;
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& run : runs) {
-      const auto it = run.counters.find("Mpix/s");
-      if (it == run.counters.end()) continue;
-      // Keyed by the name without Google Benchmark's "/min_time:..." or "/iterations:..." parts.
-      std::string name = run.benchmark_name();
-      for (const char* suffix : {"/min_time:", "/iterations:", "/real_time"}) {
-        const size_t at = name.find(suffix);
-        if (at != std::string::npos) name.resize(at);
+// Throughput and quality of every encoder on the corpus, in both formats.
+void CorpusTable(int rounds) {
+  const std::vector<TEncoder> encoders = Encoders();
+  const double mpix = Pixels(gCorpus) / 1e6;
+  for (const bool dxt1 : {true, false}) {
+    std::vector<std::vector<double>> rates(encoders.size());
+    for (int round = 0; round < rounds; ++round) {
+      for (size_t e = 0; e < encoders.size(); ++e) {
+        if (encoders[e].Slow && round > 0) continue;
+        const double s = Seconds([&] {
+          for (const auto& bitmap : gCorpus) {
+            auto out = encoders[e].Encode(bitmap, dxt1);
+            benchmark::DoNotOptimize(out.data());
+          }
+        });
+        rates[e].push_back(mpix / s);
       }
-      Rates[name] = it->second.value;
     }
-    ConsoleReporter::ReportRuns(runs);
+    std::vector<std::vector<uint8_t>> single;
+    for (const auto& bitmap : gCorpus) single.push_back(encoders[0].Encode(bitmap, dxt1));
+    size_t peer = 0;  // the ratio column is against the first peer (icbc where built)
+    for (size_t e = 0; e < encoders.size(); ++e) {
+      if (encoders[e].Name.rfind("own", 0) != 0) {
+        peer = e;
+        break;
+      }
+    }
+    const double peerRate = Median(rates[peer]);
+    std::printf("\n%s, corpus %zu textures %.2f Mpix, %d rounds, one thread unless said\n",
+                dxt1 ? "DXT1" : "DXT5", gCorpus.size(), mpix, rounds);
+    std::printf("%-26s %10s %9s %10s %10s %s\n", "encoder", "Mpix/s", "ratio",
+                dxt1 ? "RGB RMSE" : "RGB*a RMSE", dxt1 ? "" : "alpha RMSE", "");
+    for (size_t e = 0; e < encoders.size(); ++e) {
+      std::vector<std::vector<uint8_t>> out;
+      bool same = true;
+      for (size_t n = 0; n < gCorpus.size(); ++n) {
+        out.push_back(encoders[e].Encode(gCorpus[n], dxt1));
+        if (encoders[e].Name.rfind("own", 0) == 0) same = same && out.back() == single[n];
+      }
+      const TQuality q = Measure(dxt1, gCorpus, out);
+      char alpha[32] = "";
+      if (!dxt1) std::snprintf(alpha, sizeof(alpha), "%10.3f", q.Alpha);
+      std::printf("%-26s %10.2f %8.2fx %10.3f %10s %s\n", encoders[e].Name.c_str(),
+                  Median(rates[e]), Median(rates[e]) / peerRate, q.Rgb, alpha,
+                  same ? "" : "OUTPUT DIFFERS FROM ONE THREAD");
+    }
+    std::printf("(ratio: median Mpix/s over that of %s)\n", encoders[peer].Name.c_str());
   }
-};
+}
+
+// Speed-up of one 2048 x 2048 DXT5 level with 1 to 16 workers against the one-thread encode.
+void ScalingTable(int rounds) {
+  const unsigned counts[] = {1, 2, 4, 8, 16};
+  std::vector<double> single;
+  std::vector<std::vector<double>> times(std::size(counts));
+  const std::vector<uint8_t> reference = EncodeOwn(gLarge, false, false);
+  bool same = true;
+  for (int round = 0; round < rounds; ++round) {
+    single.push_back(Seconds([] { benchmark::DoNotOptimize(EncodeOwn(gLarge, false, false)); }));
+    for (size_t c = 0; c < std::size(counts); ++c) {
+      OverrideCPUCount(counts[c]);
+      std::vector<uint8_t> out;
+      times[c].push_back(Seconds([&] { out = EncodeOwn(gLarge, false, true); }));
+      same = same && out == reference;
+    }
+  }
+  OverrideCPUCount(0);
+  std::printf("\n2048x2048 DXT5 level, %u processors here, %d rounds\n", CPUCount(), rounds);
+  std::printf("%-10s %10s %9s\n", "workers", "ms", "speed-up");
+  std::printf("%-10s %10.1f %8.2fx\n", "none", Median(single) * 1e3, 1.0);
+  for (size_t c = 0; c < std::size(counts); ++c) {
+    std::printf("%-10u %10.1f %8.2fx\n", counts[c], Median(times[c]) * 1e3,
+                Median(single) / Median(times[c]));
+  }
+  std::printf("output %s\n", same ? "identical to the one-thread encode at every count"
+                                  : "DIFFERS FROM THE ONE-THREAD ENCODE");
+}
+
+// Images of one-colour blocks: one colour for the whole image, and a different colour per block.
+void OneColourTable(int rounds) {
+  TBitmap uniform(2048, 2048, 0xFF4080C0);
+  TBitmap blocks(2048, 2048);
+  for (int y = 0; y < 2048; ++y) {
+    for (int x = 0; x < 2048; ++x) {
+      const uint32_t n = static_cast<uint32_t>((y / 4) * 512 + x / 4) * 2654435761u;
+      blocks.ScanLine(y)[x] = 0xFF000000u | (n >> 8);
+    }
+  }
+  struct TRow {
+    std::string Name;
+    std::function<std::vector<uint8_t>(const TBitmap&, bool)> Encode;
+  };
+  std::vector<TRow> rows = {
+      {"own", [](const TBitmap& b, bool d) { return EncodeOwn(b, d, false); }}};
+#if defined(PALLOGRAPH_HAVE_PEERS)
+  if (peers::StbAvailable()) {
+    rows.push_back({"stb_dxt", [](const TBitmap& b, bool d) {
+                      return EncodeBlocks(b, d, d ? peers::StbDxt1 : peers::StbDxt5);
+                    }});
+  }
+#endif
+  std::printf("\n2048x2048 of one-colour blocks, %d rounds, one thread\n", rounds);
+  std::printf("%-10s %-14s %6s %12s %9s\n", "encoder", "image", "format", "Mpix/s", "ratio");
+  for (const TBitmap* image : {&uniform, &blocks}) {
+    for (const bool dxt1 : {true, false}) {
+      std::vector<std::vector<double>> rates(rows.size());
+      for (int round = 0; round < rounds; ++round) {
+        for (size_t r = 0; r < rows.size(); ++r) {
+          rates[r].push_back(
+              4.194304 / Seconds([&] { benchmark::DoNotOptimize(rows[r].Encode(*image, dxt1)); }));
+        }
+      }
+      for (size_t r = 0; r < rows.size(); ++r) {
+        std::printf("%-10s %-14s %6s %12.1f %8.2fx\n", rows[r].Name.c_str(),
+                    image == &uniform ? "one colour" : "block colours", dxt1 ? "DXT1" : "DXT5",
+                    Median(rates[r]), Median(rates[r]) / Median(rates.back()));
+      }
+    }
+  }
+  std::printf("(ratio: over the last row's median)\n");
+}
+
+void BM_Encode(benchmark::State& state, TEncoder encoder, bool dxt1) {
+  for (auto _ : state) {
+    for (const auto& bitmap : gCorpus) benchmark::DoNotOptimize(encoder.Encode(bitmap, dxt1));
+  }
+  state.counters["Mpix/s"] =
+      benchmark::Counter(Pixels(gCorpus) * state.iterations() / 1e6, benchmark::Counter::kIsRate);
+}
 
 }  // namespace
 }  // namespace pallograph
 
 int main(int argc, char** argv) {
   using namespace pallograph;
-  benchmark::Initialize(&argc, argv);
   const char* folder = std::getenv("PALLOGRAPH_BENCH_CORPUS");
   if (folder == nullptr) {
     std::fprintf(stderr, "set PALLOGRAPH_BENCH_CORPUS to a folder of .raw textures\n");
     return 2;
   }
+  std::vector<std::filesystem::path> files;
   for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    if (entry.path().extension() == ".raw") files.push_back(entry.path());
+  }
+  std::sort(files.begin(), files.end());
+  for (const auto& path : files) {
     TBitmap bitmap;
-    if (entry.path().extension() == ".raw" && LoadRaw(entry.path().string(), bitmap)) {
-      gCorpus.push_back(std::move(bitmap));
-    }
+    if (LoadRaw(path.string(), bitmap)) gCorpus.push_back(std::move(bitmap));
   }
   if (gCorpus.empty()) return 2;
   gLarge = TBitmap(2048, 2048);
@@ -179,67 +327,32 @@ int main(int argc, char** argv) {
       gLarge.ScanLine(y)[x] = tile.ScanLine(y % tile.Height)[x % tile.Width];
     }
   }
-  std::printf("corpus: %zu textures, %.2f Mpix\n", gCorpus.size(), CorpusPixels() / 1e6);
+#if defined(PALLOGRAPH_HAVE_PEERS)
+  peers::IcbcInit();
+  peers::RgbcxInit();
+#endif
 
-  for (const bool dxt1 : {true, false}) {
-    const std::string name = dxt1 ? "DXT1" : "DXT5";
-    benchmark::RegisterBenchmark(("BM_Encode" + name + "/own").c_str(), BM_EncodeCorpus, dxt1, 0)
-        ->Unit(benchmark::kMillisecond)
-        ->MinTime(2.0);
-    benchmark::RegisterBenchmark(("BM_Encode" + name + "/own_parallel").c_str(), BM_EncodeCorpus,
-                                 dxt1, 1)
-        ->Unit(benchmark::kMillisecond)
-        ->UseRealTime()
-        ->MinTime(2.0);
-    benchmark::RegisterBenchmark(("BM_Encode" + name + "/squish").c_str(), BM_EncodeCorpus, dxt1, 2)
-        ->Unit(benchmark::kMillisecond)
-        ->Iterations(1);
-    benchmark::RegisterBenchmark(("BM_Encode" + name + "2048/own").c_str(), BM_EncodeLarge, dxt1,
-                                 false)
-        ->Unit(benchmark::kMillisecond)
-        ->UseRealTime()
-        ->Iterations(2);
-    benchmark::RegisterBenchmark(("BM_Encode" + name + "2048/own_parallel").c_str(), BM_EncodeLarge,
-                                 dxt1, true)
-        ->Unit(benchmark::kMillisecond)
-        ->UseRealTime()
-        ->Iterations(2);
-  }
-  benchmark::RegisterBenchmark("BM_EncodeOneColour", BM_EncodeOneColour)
-      ->Arg(1)
-      ->Arg(0)
-      ->Unit(benchmark::kMillisecond);
-  TRateReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-
-  std::printf("\n%-6s %12s %12s %9s %9s %9s %12s %12s %9s\n", "format", "own Mpix/s", "squish",
-              "ratio", "parallel", "par/own", "2048 par/own", "RGB RMSE", "alpha");
-  for (const bool dxt1 : {true, false}) {
-    const std::string name = dxt1 ? "DXT1" : "DXT5";
-    std::vector<std::vector<uint8_t>> own, squishOut, parallel;
-    bool identical = true;
-    for (const auto& bitmap : gCorpus) {
-      own.push_back(EncodeOwn(bitmap, dxt1, false));
-      parallel.push_back(EncodeOwn(bitmap, dxt1, true));
-      squishOut.push_back(EncodeSquish(bitmap, dxt1));
-      identical = identical && own.back() == parallel.back();
+  if (argc > 1 && std::strncmp(argv[1], "--benchmark", 11) == 0) {
+    benchmark::Initialize(&argc, argv);
+    for (const TEncoder& encoder : Encoders()) {
+      for (const bool dxt1 : {true, false}) {
+        benchmark::RegisterBenchmark(((dxt1 ? "DXT1/" : "DXT5/") + encoder.Name).c_str(), BM_Encode,
+                                     encoder, dxt1)
+            ->Unit(benchmark::kMillisecond)
+            ->UseRealTime();
+      }
     }
-    identical = identical && EncodeOwn(gLarge, dxt1, false) == EncodeOwn(gLarge, dxt1, true);
-    const TQuality q = Measure(dxt1, own);
-    const TQuality s = Measure(dxt1, squishOut);
-    auto rate = [&](const std::string& key) { return reporter.Rates[key]; };
-    const double ownRate = rate("BM_Encode" + name + "/own");
-    const double squishRate = rate("BM_Encode" + name + "/squish");
-    const double parRate = rate("BM_Encode" + name + "/own_parallel");
-    const double large =
-        rate("BM_Encode" + name + "2048/own_parallel") / rate("BM_Encode" + name + "2048/own");
-    std::printf("%-6s %12.2f %12.2f %8.2fx %9.2f %8.2fx %11.2fx %5.2f/%-5.2f %4.2f/%-4.2f%s\n",
-                name.c_str(), ownRate, squishRate, ownRate / squishRate, parRate, parRate / ownRate,
-                large, q.Rgb, s.Rgb, q.Alpha, s.Alpha,
-                identical ? "" : "  PARALLEL OUTPUT DIFFERS");
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
   }
-  std::printf("(RMSE columns: own/libsquish)\none colour DXT1 %.0f Mpix/s, DXT5 %.0f Mpix/s\n",
-              reporter.Rates["BM_EncodeOneColour/1"], reporter.Rates["BM_EncodeOneColour/0"]);
-  benchmark::Shutdown();
+  const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
+  const char* only = std::getenv("PALLOGRAPH_BENCH_ONLY");  // corpus, scaling or onecolour
+  const auto wanted = [&](const char* table) {
+    return only == nullptr || std::strstr(only, table);
+  };
+  if (wanted("corpus")) CorpusTable(rounds);
+  if (wanted("scaling")) ScalingTable(rounds);
+  if (wanted("onecolour")) OneColourTable(rounds);
   return 0;
 }

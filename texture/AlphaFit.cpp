@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "texture/ColorFit.h"
+#include "texture/FitLevel.h"
 
 #if defined(__SSE2__) || defined(_M_X64)
 #include <emmintrin.h>
@@ -208,7 +208,7 @@ void AlphaPalette(uint8_t alpha0, uint8_t alpha1, uint8_t palette[8]) {
 void EncodeAlphaBlock(uint8_t* dst, const uint8_t* pixels) {
   uint8_t alphas[16];
   for (int i = 0; i < 16; ++i) alphas[i] = pixels[4 * i + 3];
-  const bool vector = VectorFitEnabled();
+  const bool vector = FitLevel() != TFitLevel::Scalar;
   const TAlphaResult six = FitPass(alphas, true, vector);
   const TAlphaResult eight = FitPass(alphas, false, vector);
   const TAlphaResult& best = eight.Error < six.Error ? eight : six;

@@ -1,25 +1,28 @@
 #include "texture/ClusterFit.h"
 
-#include <cfloat>
-
 #include "texture/ClusterKernel.h"
+#include "texture/FitLevel.h"
 
 namespace pallograph {
 
-TClusterCut BestCutScalar(const TClusterInput& input, bool threeColor) {
-  return threeColor ? cluster::BestCut3<cluster::TScalar>(input)
-                    : cluster::BestCut4<cluster::TScalar>(input);
+TClusterFit FitClustersScalar(const TClusterInput& input, bool threeColor) {
+  return cluster::Fit<cluster::TScalar>(input, threeColor);
 }
 
-TClusterCut BestCutVector(const TClusterInput& input, bool threeColor) {
-  if (HasWideVectors()) return BestCutWide(input, threeColor);
-  return threeColor ? cluster::BestCut3<cluster::TVector4>(input)
-                    : cluster::BestCut4<cluster::TVector4>(input);
+TClusterFit FitClustersSse(const TClusterInput& input, bool threeColor) {
+  return cluster::Fit<cluster::TVector4>(input, threeColor);
 }
 
-void CutEndpoints(const TClusterInput& input, bool threeColor, const TClusterCut& cut,
-                  int starts[3], int ends[3]) {
-  cluster::Endpoints(input, threeColor, cut, starts, ends);
+TClusterFit FitClusters(const TClusterInput& input, bool threeColor) {
+  switch (FitLevel()) {
+    case TFitLevel::Avx:
+      return FitClustersAvx(input, threeColor);
+    case TFitLevel::Sse:
+      return FitClustersSse(input, threeColor);
+    case TFitLevel::Scalar:
+      break;
+  }
+  return FitClustersScalar(input, threeColor);
 }
 
 }  // namespace pallograph

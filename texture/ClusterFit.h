@@ -4,8 +4,9 @@
 
 namespace pallograph {
 
-// Prefix sums are padded past Count so that 8-wide loads at any cut stay inside.
-inline constexpr int kClusterPadded = 24;
+inline constexpr int kMaxClusterColors = 16;
+// Prefix sums are padded past Count so that vector loads at any boundary stay inside.
+inline constexpr int kClusterPadded = 40;
 
 // Prefix sums over the colours sorted along the principal axis: entry m holds the sums of the
 // first m colours (weights, and weighted B, G, R in 0..1), entries past Count repeat the total.
@@ -24,17 +25,19 @@ struct TClusterCut {
   int Third = 0;
 };
 
-// The cut with the smallest error after snapping to the 5:6:5 grid, the first one on a tie.
-// The scalar and the vector form give the same cut.
-TClusterCut BestCutScalar(const TClusterInput& input, bool threeColor);
-TClusterCut BestCutVector(const TClusterInput& input, bool threeColor);
+// The cut with the smallest error after snapping to the 5:6:5 grid (the first one on a tie),
+// and its start and end endpoints on the grid, per channel B, G, R.
+struct TClusterFit {
+  TClusterCut Cut;
+  int Starts[3] = {0, 0, 0};
+  int Ends[3] = {0, 0, 0};
+};
 
-// The eight-lane form (same cut again), for processors that have the wider vectors.
-TClusterCut BestCutWide(const TClusterInput& input, bool threeColor);
-bool HasWideVectors();
-
-// Start and end endpoints of a cut on the 5:6:5 grid, per channel B, G, R.
-void CutEndpoints(const TClusterInput& input, bool threeColor, const TClusterCut& cut,
-                  int starts[3], int ends[3]);
+// The forms of the search, one per processor feature level; all give the same fit. The colour
+// fit picks the form of the current fit level (texture/FitLevel.h).
+TClusterFit FitClustersScalar(const TClusterInput& input, bool threeColor);
+TClusterFit FitClustersSse(const TClusterInput& input, bool threeColor);
+TClusterFit FitClustersAvx(const TClusterInput& input, bool threeColor);
+TClusterFit FitClusters(const TClusterInput& input, bool threeColor);
 
 }  // namespace pallograph

@@ -1,6 +1,5 @@
 #include "texture/ColorFit.h"
 
-#include <atomic>
 #include <cfloat>
 #include <cstring>
 
@@ -8,8 +7,6 @@
 
 namespace pallograph {
 namespace {
-
-std::atomic<bool> gVectorFit{true};
 
 void Store16(uint8_t* dst, uint32_t value) {
   dst[0] = static_cast<uint8_t>(value);
@@ -75,27 +72,30 @@ void PrincipalAxis(const float points[][3], const float* weights, int count, flo
   for (int c = 0; c < 3; ++c) axis[c] = v[c];
 }
 
-// Integer refinement of one channel's endpoints with the indices fixed.
+// Integer refinement of one channel's endpoints with the indices fixed. The error of a pair is
+// the sum over the palette entries of W p^2 - 2 p WV + WVV, with the pixels' weights, weighted
+// values and weighted squares summed per index once (exact integer arithmetic).
 void RefineChannel(const ColorSet& set, const uint8_t* indices, bool threeColor, int channel,
                    int bits, int& start, int& end) {
   const int top = (1 << bits) - 1;
-  uint32_t value[16];
-  uint64_t weight[16];
+  int64_t w[4] = {0, 0, 0, 0}, wv[4] = {0, 0, 0, 0};
   for (int i = 0; i < 16; ++i) {
-    value[i] = (set.Pixels[i] >> (8 * channel)) & 0xFF;
+    const int64_t value = (set.Pixels[i] >> (8 * channel)) & 0xFF;
     const uint32_t alpha = set.Pixels[i] >> 24;
-    weight[i] = ((alpha * alpha) & 0xFFFF) >> 1;
+    const int64_t weight = ((alpha * alpha) & 0xFFFF) >> 1;
+    w[indices[i]] += weight;
+    wv[indices[i]] += weight * value;
   }
   const int q0 = start;
   const int q1 = end;
-  uint64_t bestError = UINT64_MAX;
+  int64_t bestError = INT64_MAX;
   for (int s = q0 - 1; s <= q0 + 1; ++s) {
     if (s < 0 || s > top) continue;
     for (int e = q1 - 1; e <= q1 + 1; ++e) {
       if (e < 0 || e > top) continue;
-      const int e0 = Expand(s, bits);
-      const int e1 = Expand(e, bits);
-      int palette[4];
+      const int64_t e0 = Expand(s, bits);
+      const int64_t e1 = Expand(e, bits);
+      int64_t palette[4];
       palette[0] = e0;
       palette[1] = e1;
       if (threeColor) {
@@ -105,11 +105,9 @@ void RefineChannel(const ColorSet& set, const uint8_t* indices, bool threeColor,
         palette[2] = (2 * e0 + e1) / 3;
         palette[3] = (e0 + 2 * e1) / 3;
       }
-      uint64_t error = 0;
-      for (int i = 0; i < 16; ++i) {
-        const int64_t d = static_cast<int64_t>(value[i]) - palette[indices[i]];
-        error += weight[i] * static_cast<uint64_t>(d * d);
-      }
+      // The weighted squares are the same for every pair and left out.
+      int64_t error = 0;
+      for (int k = 0; k < 4; ++k) error += palette[k] * (palette[k] * w[k] - 2 * wv[k]);
       if (error < bestError) {
         bestError = error;
         start = s;
@@ -120,9 +118,6 @@ void RefineChannel(const ColorSet& set, const uint8_t* indices, bool threeColor,
 }
 
 }  // namespace
-
-void SetVectorFitEnabled(bool enabled) { gVectorFit.store(enabled, std::memory_order_relaxed); }
-bool VectorFitEnabled() { return gVectorFit.load(std::memory_order_relaxed); }
 
 void FitColorBlock(uint8_t* dst, const ColorSet& set) {
   const int count = static_cast<int>(set.Count);
@@ -173,10 +168,10 @@ void FitColorBlock(uint8_t* dst, const ColorSet& set) {
     for (int c = 0; c < 3; ++c) input.Sum[c][m] = input.Sum[c][count];
   }
 
-  const TClusterCut cut =
-      VectorFitEnabled() ? BestCutVector(input, threeColor) : BestCutScalar(input, threeColor);
-  int starts[3], ends[3];
-  CutEndpoints(input, threeColor, cut, starts, ends);
+  const TClusterFit fit = FitClusters(input, threeColor);
+  const TClusterCut& cut = fit.Cut;
+  int starts[3] = {fit.Starts[0], fit.Starts[1], fit.Starts[2]};
+  int ends[3] = {fit.Ends[0], fit.Ends[1], fit.Ends[2]};
 
   // Index of each sorted colour from its run, then of each pixel from its colour.
   uint8_t colorIndex[16];

@@ -13,9 +13,4 @@ namespace pallograph {
 // Three-colour mode when the set HasTransparent (DXT1 only), else four-colour mode.
 void FitColorBlock(uint8_t* dst, const ColorSet& set);
 
-// Chooses between the vector (SIMD) and scalar forms of the fits. Both give identical bytes; the
-// switch exists so that tests can compare them. Process-wide, may be flipped at any time.
-void SetVectorFitEnabled(bool enabled);
-bool VectorFitEnabled();
-
 }  // namespace pallograph

@@ -8,6 +8,7 @@
 #include "texture/BlockDecoder.h"
 #include "texture/BlockEncoder.h"
 #include "texture/ColorFit.h"
+#include "texture/FitLevel.h"
 #include "texture/SingleColorTables.h"
 
 namespace pallograph {
@@ -189,19 +190,22 @@ Block RandomBlock(std::mt19937& random, int kind) {
   return pixels;
 }
 
-TEST(ColorFitTest, ScalarAndVectorFormsGiveSameBytes) {
+TEST(ColorFitTest, EveryFitLevelGivesSameBytes) {
   std::mt19937 random(42);
+  const int supported = static_cast<int>(SupportedFitLevel());
   for (int n = 0; n < 3000; ++n) {
     const Block pixels = RandomBlock(random, n % 3);
     for (const bool dxt1 : {true, false}) {
-      SetVectorFitEnabled(true);
-      const Block vector = Encode(pixels, dxt1);
-      SetVectorFitEnabled(false);
+      LimitFitLevel(TFitLevel::Scalar);
       const Block scalar = Encode(pixels, dxt1);
-      SetVectorFitEnabled(true);
-      ASSERT_EQ(vector, scalar) << "block " << n << (dxt1 ? " DXT1" : " DXT5");
+      for (int level = 1; level <= supported; ++level) {
+        LimitFitLevel(static_cast<TFitLevel>(level));
+        ASSERT_EQ(Encode(pixels, dxt1), scalar)
+            << "block " << n << (dxt1 ? " DXT1" : " DXT5") << " level " << level;
+      }
     }
   }
+  LimitFitLevel(TFitLevel::Avx);
 }
 
 double RgbError(const Block& a, const Block& b) {
