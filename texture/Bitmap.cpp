@@ -6,6 +6,10 @@
 namespace pallograph {
 
 void ReadBitmapBlock(const TBitmap& bitmap, uint8_t* block, int x, int y) {
+  if (x + 4 <= bitmap.Width && y + 4 <= bitmap.Height) {
+    for (int i = 0; i < 4; ++i) std::memcpy(block + 16 * i, bitmap.ScanLine(y + i) + x, 16);
+    return;
+  }
   for (int i = 0; i < 4; ++i) {
     const int row = y + i;
     const uint32_t* line = row < bitmap.Height ? bitmap.ScanLine(row) : nullptr;

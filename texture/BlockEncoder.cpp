@@ -1,5 +1,6 @@
 #include "texture/BlockEncoder.h"
 
+#include <array>
 #include <cstring>
 
 #include "texture/AlphaFit.h"
@@ -43,12 +44,12 @@ void MergeTransparentPixels(ColorSet& set) {
   set.HasTransparent = 0;
 }
 
-void EncodeSingleColor(uint8_t* dst, const ColorSet& set) {
-  const bool threeColor = set.DXT1 && set.HasTransparent;
+// One colour from the tables: three-colour mode (DXT1 with transparent pixels, which take index
+// 3) or four-colour mode. `transparent` has bit i set for a transparent pixel i.
+void EncodeSingleColor(uint8_t* dst, uint32_t color, bool threeColor, uint32_t transparent) {
   const auto& tables = SingleColorTables();
   const TSingleColorTable& green = tables[threeColor ? 0 : 2];
   const TSingleColorTable& redBlue = tables[threeColor ? 1 : 3];
-  const uint32_t color = set.Colors[0];
   const TEndpointPair r = redBlue[(color >> 16) & 0xFF];
   const TEndpointPair g = green[(color >> 8) & 0xFF];
   const TEndpointPair b = redBlue[color & 0xFF];
@@ -62,19 +63,85 @@ void EncodeSingleColor(uint8_t* dst, const ColorSet& set) {
     color1 = aFirst ? e : a;
   }
   const bool swapped = a != e && color0 == e;
-  uint32_t indices = 0;
-  for (int i = 0; i < 16; ++i) {
-    uint32_t index;
-    if (threeColor) {
-      index = set.Remap[i] == 0xFF ? 3 : 2;
-    } else {
-      index = swapped ? 3 : 2;
+  uint32_t indices;
+  if (threeColor) {
+    // Index 2 for every opaque pixel, 3 for every transparent one.
+    indices = 0xAAAAAAAAu;
+    for (int i = 0; i < 16; ++i) {
+      if (transparent & (1u << i)) indices |= 1u << (2 * i);
     }
-    indices |= index << (2 * i);
+  } else {
+    indices = swapped ? 0xFFFFFFFFu : 0xAAAAAAAAu;
   }
   Store16(dst, color0);
   Store16(dst + 2, color1);
   Store32(dst + 4, indices);
+}
+
+void EncodeSingleColor(uint8_t* dst, const ColorSet& set) {
+  const bool threeColor = set.DXT1 && set.HasTransparent;
+  uint32_t transparent = 0;
+  for (int i = 0; i < 16; ++i) transparent |= (set.Remap[i] == 0xFF ? 1u : 0u) << i;
+  EncodeSingleColor(dst, set.Colors[0], threeColor, transparent);
+}
+
+void EncodeBinaryAlpha(uint8_t* dst, const uint8_t* pixels) {
+  // In six-value mode with endpoints 0 and 5, index 0 is 0 and index 7 is 255.
+  dst[0] = 0;
+  dst[1] = 5;
+  uint64_t bits = 0;
+  for (int i = 0; i < 16; ++i) bits |= static_cast<uint64_t>(pixels[4 * i + 3] & 7) << (3 * i);
+  for (int i = 0; i < 6; ++i) dst[2 + i] = static_cast<uint8_t>(bits >> (8 * i));
+}
+
+// The alpha half of a block whose alphas all equal one value (not 0 or 255): the alpha fit's
+// result for it, computed once per value on first use.
+const uint8_t* UniformAlphaBlock(uint8_t alpha) {
+  static const auto table = [] {
+    std::array<std::array<uint8_t, 8>, 256> blocks{};
+    uint8_t pixels[64] = {};
+    for (int a = 0; a < 256; ++a) {
+      for (int i = 0; i < 16; ++i) pixels[4 * i + 3] = static_cast<uint8_t>(a);
+      EncodeAlphaBlock(blocks[static_cast<size_t>(a)].data(), pixels);
+    }
+    return blocks;
+  }();
+  return table[alpha].data();
+}
+
+// True when all 16 pixels are the same 32-bit value, which is returned in `pixel`.
+bool UniformBlock(const uint8_t* pixels, uint32_t& pixel) {
+  std::memcpy(&pixel, pixels, 4);
+  const uint64_t pair = pixel * 0x0000000100000001ull;
+  uint64_t difference = 0;
+  for (int i = 0; i < 8; ++i) {
+    uint64_t word;
+    std::memcpy(&word, pixels + 8 * i, 8);
+    difference |= word ^ pair;
+  }
+  return difference == 0;
+}
+
+// A block of one pixel value, encoded as the general path would: no colour when its alpha is
+// below the threshold, else one colour in four-colour mode and, for DXT5, the alpha half.
+void EncodeUniformBlock(uint8_t* dst, const uint8_t* pixels, uint32_t pixel, uint8_t flags) {
+  const bool dxt1 = (flags & kDxtFlagDxt1) != 0;
+  const uint32_t alpha = pixel >> 24;
+  const uint32_t threshold = dxt1 ? 128 : ((flags & kDxtFlagIgnoreAlpha) ? 0 : 1);
+  uint8_t* colorHalf = dxt1 ? dst : dst + 8;
+  if (alpha < threshold) {
+    Store32(colorHalf, 0);
+    Store32(colorHalf + 4, 0xFFFFFFFFu);
+    if (!dxt1) std::memset(dst, 0, 8);
+    return;
+  }
+  EncodeSingleColor(colorHalf, pixel & 0x00FFFFFFu, false, 0);
+  if (dxt1) return;
+  if (alpha == 0 || alpha == 255) {
+    EncodeBinaryAlpha(dst, pixels);
+  } else {
+    std::memcpy(dst, UniformAlphaBlock(static_cast<uint8_t>(alpha)), 8);
+  }
 }
 
 }  // namespace
@@ -114,6 +181,11 @@ void BuildColorSet(ColorSet& set, const uint8_t* pixels, uint8_t flags) {
 }
 
 bool EncodeDXTBlock(uint8_t* dst, const uint8_t* pixels, uint8_t flags) {
+  uint32_t pixel;
+  if (UniformBlock(pixels, pixel)) {
+    EncodeUniformBlock(dst, pixels, pixel, flags);
+    return true;
+  }
   ColorSet set;
   BuildColorSet(set, pixels, flags);
   const bool queue = (flags & kDxtFlagQueue) == kDxtFlagQueue;
@@ -135,12 +207,7 @@ bool EncodeDXTBlock(uint8_t* dst, const uint8_t* pixels, uint8_t flags) {
   }
   if (set.DXT1) return complete;
   if (set.BinaryAlpha) {
-    // In six-value mode with endpoints 0 and 5, index 0 is 0 and index 7 is 255.
-    dst[0] = 0;
-    dst[1] = 5;
-    uint64_t bits = 0;
-    for (int i = 0; i < 16; ++i) bits |= static_cast<uint64_t>(pixels[4 * i + 3] & 7) << (3 * i);
-    for (int i = 0; i < 6; ++i) dst[2 + i] = static_cast<uint8_t>(bits >> (8 * i));
+    EncodeBinaryAlpha(dst, pixels);
   } else if (queue) {
     QueueAlphaJob(dst, pixels);
     complete = false;

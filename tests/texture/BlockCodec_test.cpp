@@ -110,6 +110,39 @@ TEST(EncodeDXTBlockTest, FullyTransparentBlocks) {
             (Block{0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF}));
 }
 
+// A block of one pixel value takes a shortcut; a twin block of the same colour whose alphas
+// differ goes the general way. Their colour halves must agree, and the alpha half must be the
+// alpha fit's.
+TEST(EncodeDXTBlockTest, UniformBlocksMatchTheGeneralPath) {
+  std::mt19937 random(5);
+  for (int n = 0; n < 40; ++n) {
+    const uint32_t color = random() & 0xFFFFFF;
+    for (uint32_t alpha = 0; alpha < 256; ++alpha) {
+      const Block uniform = SolidPixels(alpha << 24 | color);
+      Block twin = SolidPixels(0xFF000000u | color);
+      twin[3] = static_cast<uint8_t>(alpha);
+      const Block dxt1 = Encode(uniform, true);
+      if (alpha < 128) {
+        EXPECT_EQ(dxt1, (Block{0, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF}));
+      } else {
+        EXPECT_EQ(dxt1, Encode(twin, true)) << std::hex << color << " " << alpha;
+      }
+      const Block dxt5 = Encode(uniform, false);
+      if (alpha == 0) {
+        EXPECT_EQ(dxt5, Encode(SolidPixels(0), false));
+        continue;
+      }
+      const Block general = Encode(twin, false);
+      EXPECT_TRUE(std::equal(dxt5.begin() + 8, dxt5.end(), general.begin() + 8))
+          << std::hex << color << " " << alpha;
+      Block alphaHalf(8);
+      EncodeAlphaBlock(alphaHalf.data(), uniform.data());
+      if (alpha == 255) alphaHalf = {0, 5, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
+      EXPECT_TRUE(std::equal(dxt5.begin(), dxt5.begin() + 8, alphaHalf.begin())) << alpha;
+    }
+  }
+}
+
 TEST(EncodeDXTBlockTest, BinaryAlphaGetsFixedAlphaHalf) {
   Block pixels = test::MakeDDS(test::MakeTestImage(4, 4, 3), false);  // any varied colours
   pixels.assign(64, 0);
