@@ -20,6 +20,9 @@ namespace pallograph {
 namespace {
 
 constexpr auto kPoll = std::chrono::milliseconds(1);
+// A waiting worker is woken when this many jobs are queued (or the level is done): waking it for
+// every first job would hand out batches of one.
+constexpr uint32_t kWakeBatch = 32;
 
 // A queued fit: the block's ColorSet (colour job) or two zero words and the 16 pixels (alpha
 // job; the zero colour count tells the two apart), then the 8-byte half it fills.
@@ -34,8 +37,8 @@ struct TDxtMTGlobalArray {
   std::mutex JobLock;
   std::mutex QueueLock;
   // Idle waits are 1 ms polls that also wake as soon as the state they wait for changes.
-  std::condition_variable JobsQueued;  // count left 0
-  std::condition_variable RoomFreed;   // count went to 0, or a worker finished
+  std::condition_variable JobsQueued;  // a batch is queued, or jobs are left after a take
+  std::condition_variable RoomFreed;   // jobs were taken, or a worker finished
   std::array<DXTWorkItem, kQueueSlots> Items;
   uint32_t Count = 0;
   bool Terminate = false;
@@ -50,6 +53,10 @@ TDxtMTGlobalArray& GlobalArray() {
 
 std::atomic<unsigned> gCPUCountOverride{0};
 
+// Takes this worker's share of the queued jobs: all of them divided by the workers still
+// running, rounded up, so that a full queue is spread over the workers instead of going to the
+// first one that looks. Each job fills its own output half, so which worker takes which job does
+// not change the bytes.
 int TakeAllJobs(TDxtMTGlobalArray& queue, DXTWorkItem* items) {
   std::unique_lock lock(queue.QueueLock);
   if (queue.Count == 0) {
@@ -57,11 +64,13 @@ int TakeAllJobs(TDxtMTGlobalArray& queue, DXTWorkItem* items) {
     queue.JobsQueued.wait_for(lock, kPoll);
     return 0;
   }
-  const int taken = static_cast<int>(queue.Count);
-  std::memcpy(items, queue.Items.data(), sizeof(DXTWorkItem) * queue.Count);
-  queue.Count = 0;
+  const uint32_t workers = queue.Running > 0 ? queue.Running : 1;
+  const uint32_t taken = (queue.Count + workers - 1) / workers;
+  queue.Count -= taken;
+  std::memcpy(items, queue.Items.data() + queue.Count, sizeof(DXTWorkItem) * taken);
+  if (queue.Count > 0) queue.JobsQueued.notify_one();
   queue.RoomFreed.notify_one();
-  return taken;
+  return static_cast<int>(taken);
 }
 
 void RunJob(const DXTWorkItem& item) {
@@ -124,11 +133,18 @@ void StartWorkers(TDxtMTGlobalArray& queue, unsigned n) {
 void QueuePayload(const uint8_t* payload, uint8_t* output) {
   TDxtMTGlobalArray& queue = GlobalArray();
   std::unique_lock lock(queue.QueueLock);
-  while (queue.Count == kQueueSlots) queue.RoomFreed.wait_for(lock, kPoll);
+  // A full queue means the workers are behind: rather than wait for room, the producer does the
+  // newest job itself (its output half is its own, so the bytes are the same).
+  while (queue.Count == kQueueSlots) {
+    const DXTWorkItem job = queue.Items[--queue.Count];
+    lock.unlock();
+    RunJob(job);
+    lock.lock();
+  }
   DXTWorkItem& item = queue.Items[queue.Count];
   std::memcpy(item.Payload, payload, sizeof(item.Payload));
   item.Output = output;
-  if (queue.Count++ == 0) queue.JobsQueued.notify_one();
+  if (++queue.Count == kWakeBatch) queue.JobsQueued.notify_one();
 }
 
 // Stops the workers however the level encode ends.
