@@ -232,16 +232,15 @@ void ScalingTable(int rounds) {
     // The machine's own ceiling: one one-thread encode per processor at once, each of the whole
     // level (time per level is the elapsed time over the number of encodes).
     const unsigned cpus = CPUCount();
-    independent.push_back(Seconds([cpus] {
-                            std::vector<std::thread> threads;
-                            for (unsigned t = 0; t < cpus; ++t) {
-                              threads.emplace_back([] {
-                                benchmark::DoNotOptimize(EncodeOwn(gLarge, false, false));
-                              });
-                            }
-                            for (auto& thread : threads) thread.join();
-                          }) /
-                          cpus);
+    independent.push_back(
+        Seconds([cpus] {
+          std::vector<std::thread> threads;
+          for (unsigned t = 0; t < cpus; ++t) {
+            threads.emplace_back([] { benchmark::DoNotOptimize(EncodeOwn(gLarge, false, false)); });
+          }
+          for (auto& thread : threads) thread.join();
+        }) /
+        cpus);
     for (size_t c = 0; c < std::size(counts); ++c) {
       OverrideCPUCount(counts[c]);
       std::vector<uint8_t> out;

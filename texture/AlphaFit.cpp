@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstdlib>
 
+#include "texture/AlphaKernel.h"
 #include "texture/FitLevel.h"
 
 #if defined(__SSE2__) || defined(_M_X64)
@@ -62,7 +63,7 @@ uint32_t PaletteErrorVector(const uint8_t* alphas, const uint8_t* base, const ui
 #endif
 
 // Nearest palette entry of every alpha, the lowest index on a tie.
-void AssignIndices(const uint8_t* alphas, const uint8_t palette[8], uint8_t indices[16]) {
+void AssignIndicesScalar(const uint8_t* alphas, const uint8_t palette[8], uint8_t indices[16]) {
   for (int i = 0; i < 16; ++i) {
     int best = 256;
     for (int k = 0; k < 8; ++k) {
@@ -72,6 +73,40 @@ void AssignIndices(const uint8_t* alphas, const uint8_t palette[8], uint8_t indi
         indices[i] = static_cast<uint8_t>(k);
       }
     }
+  }
+}
+
+#if defined(PALLOGRAPH_ALPHA_SSE)
+void AssignIndicesVector(const uint8_t* alphas, const uint8_t palette[8], uint8_t indices[16]) {
+  const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(alphas));
+  const __m128i zero = _mm_setzero_si128();
+  __m128i p = _mm_set1_epi8(static_cast<char>(palette[0]));
+  __m128i best = _mm_or_si128(_mm_subs_epu8(x, p), _mm_subs_epu8(p, x));
+  __m128i index = zero;
+  for (int k = 1; k < 8; ++k) {
+    p = _mm_set1_epi8(static_cast<char>(palette[k]));
+    const __m128i d = _mm_or_si128(_mm_subs_epu8(x, p), _mm_subs_epu8(p, x));
+    // Strictly nearer where best - d (saturating) is not zero.
+    const __m128i nearer =
+        _mm_xor_si128(_mm_cmpeq_epi8(_mm_subs_epu8(best, d), zero), _mm_set1_epi8(-1));
+    best = _mm_min_epu8(best, d);
+    index = _mm_or_si128(_mm_and_si128(nearer, _mm_set1_epi8(static_cast<char>(k))),
+                         _mm_andnot_si128(nearer, index));
+  }
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(indices), index);
+}
+#else
+void AssignIndicesVector(const uint8_t* alphas, const uint8_t palette[8], uint8_t indices[16]) {
+  AssignIndicesScalar(alphas, palette, indices);
+}
+#endif
+
+void AssignIndices(const uint8_t* alphas, const uint8_t palette[8], uint8_t indices[16],
+                   TFitLevel level) {
+  if (level == TFitLevel::Scalar) {
+    AssignIndicesScalar(alphas, palette, indices);
+  } else {
+    AssignIndicesVector(alphas, palette, indices);
   }
 }
 
@@ -113,7 +148,7 @@ bool LeastSquares(const uint8_t* alphas, const uint8_t* indices, bool sixValue, 
 int Clamp255(int value) { return value < 0 ? 0 : (value > 255 ? 255 : value); }
 
 // One pass: an iterated +-3 search around the inset range, then around least-squares endpoints.
-TAlphaResult FitPass(const uint8_t* alphas, bool sixValue, bool vector) {
+TAlphaResult FitPass(const uint8_t* alphas, bool sixValue, TFitLevel level) {
   int low = 255, high = 0;
   for (int i = 0; i < 16; ++i) {
     if (sixValue && (alphas[i] == 0 || alphas[i] == 255)) continue;
@@ -143,25 +178,47 @@ TAlphaResult FitPass(const uint8_t* alphas, bool sixValue, bool vector) {
   for (int iteration = 0; iteration < 9; ++iteration) {
     uint32_t current[7][7];
     TAlphaResult result;
+    // The candidates not in the previous window are evaluated together, then all are compared
+    // in search order.
+    uint8_t pending0[49], pending1[49];
+    uint32_t pendingErrors[49];
+    uint8_t pendingSlot[49];
+    int pending = 0;
     for (int d0 = -3; d0 <= 3; ++d0) {
       const int a0 = start0 + d0;
       for (int d1 = -3; d1 <= 3; ++d1) {
         const int a1 = start1 + d1;
-        current[d0 + 3][d1 + 3] = UINT32_MAX;
+        uint32_t& slot = current[d0 + 3][d1 + 3];
+        slot = UINT32_MAX;
         if (a0 < 0 || a0 > 255 || a1 < 0 || a1 > 255 || a0 == a1) continue;
         if (sixValue ? a0 > a1 : a0 < a1) continue;
         const int o0 = a0 - windowCentre0, o1 = a1 - windowCentre1;
-        uint32_t error;
         if (o0 >= -3 && o0 <= 3 && o1 >= -3 && o1 <= 3) {
-          error = window[o0 + 3][o1 + 3];
+          slot = window[o0 + 3][o1 + 3];
         } else {
-          uint8_t palette[8];
-          AlphaPalette(static_cast<uint8_t>(a0), static_cast<uint8_t>(a1), palette);
-          error = vector ? PaletteErrorVector(alphas, base, palette, entries)
-                         : PaletteErrorScalar(alphas, base, palette, entries);
+          pending0[pending] = static_cast<uint8_t>(a0);
+          pending1[pending] = static_cast<uint8_t>(a1);
+          pendingSlot[pending] = static_cast<uint8_t>((d0 + 3) * 7 + d1 + 3);
+          ++pending;
         }
-        current[d0 + 3][d1 + 3] = error;
-        if (error < result.Error) result = {a0, a1, error};
+      }
+    }
+    if (level >= TFitLevel::Avx2) {
+      PaletteErrorsAvx2(alphas, base, pending0, pending1, pending, sixValue, pendingErrors);
+    } else {
+      for (int c = 0; c < pending; ++c) {
+        uint8_t palette[8];
+        AlphaPalette(pending0[c], pending1[c], palette);
+        pendingErrors[c] = level != TFitLevel::Scalar
+                               ? PaletteErrorVector(alphas, base, palette, entries)
+                               : PaletteErrorScalar(alphas, base, palette, entries);
+      }
+    }
+    for (int c = 0; c < pending; ++c) (&current[0][0])[pendingSlot[c]] = pendingErrors[c];
+    for (int d0 = 0; d0 < 7; ++d0) {
+      for (int d1 = 0; d1 < 7; ++d1) {
+        if (current[d0][d1] < result.Error)
+          result = {start0 + d0 - 3, start1 + d1 - 3, current[d0][d1]};
       }
     }
     std::copy(&current[0][0], &current[0][0] + 49, &window[0][0]);
@@ -174,7 +231,7 @@ TAlphaResult FitPass(const uint8_t* alphas, bool sixValue, bool vector) {
     uint8_t palette[8];
     uint8_t indices[16];
     AlphaPalette(static_cast<uint8_t>(result.Alpha0), static_cast<uint8_t>(result.Alpha1), palette);
-    AssignIndices(alphas, palette, indices);
+    AssignIndices(alphas, palette, indices, level);
     int next0, next1;
     if (!LeastSquares(alphas, indices, sixValue, next0, next1)) break;
     next0 = Clamp255(next0);
@@ -208,15 +265,15 @@ void AlphaPalette(uint8_t alpha0, uint8_t alpha1, uint8_t palette[8]) {
 void EncodeAlphaBlock(uint8_t* dst, const uint8_t* pixels) {
   uint8_t alphas[16];
   for (int i = 0; i < 16; ++i) alphas[i] = pixels[4 * i + 3];
-  const bool vector = FitLevel() != TFitLevel::Scalar;
-  const TAlphaResult six = FitPass(alphas, true, vector);
-  const TAlphaResult eight = FitPass(alphas, false, vector);
+  const TFitLevel level = FitLevel();
+  const TAlphaResult six = FitPass(alphas, true, level);
+  const TAlphaResult eight = FitPass(alphas, false, level);
   const TAlphaResult& best = eight.Error < six.Error ? eight : six;
 
   uint8_t palette[8];
   uint8_t indices[16];
   AlphaPalette(static_cast<uint8_t>(best.Alpha0), static_cast<uint8_t>(best.Alpha1), palette);
-  AssignIndices(alphas, palette, indices);
+  AssignIndices(alphas, palette, indices, level);
   dst[0] = static_cast<uint8_t>(best.Alpha0);
   dst[1] = static_cast<uint8_t>(best.Alpha1);
   for (int group = 0; group < 2; ++group) {

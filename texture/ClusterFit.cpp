@@ -15,6 +15,7 @@ TClusterFit FitClustersSse(const TClusterInput& input, bool threeColor) {
 
 TClusterFit FitClusters(const TClusterInput& input, bool threeColor) {
   switch (FitLevel()) {
+    case TFitLevel::Avx2:
     case TFitLevel::Avx:
       return FitClustersAvx(input, threeColor);
     case TFitLevel::Sse:

@@ -5,13 +5,15 @@
 namespace pallograph {
 namespace {
 
-std::atomic<int> gLimit{static_cast<int>(TFitLevel::Avx)};
+std::atomic<int> gLimit{static_cast<int>(TFitLevel::Avx2)};
 
 }  // namespace
 
 TFitLevel SupportedFitLevel() {
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
-  static const TFitLevel level = __builtin_cpu_supports("avx") ? TFitLevel::Avx : TFitLevel::Sse;
+  static const TFitLevel level = __builtin_cpu_supports("avx2")  ? TFitLevel::Avx2
+                                 : __builtin_cpu_supports("avx") ? TFitLevel::Avx
+                                                                 : TFitLevel::Sse;
   return level;
 #elif defined(__SSE2__) || defined(_M_X64)
   return TFitLevel::Sse;

@@ -4,7 +4,9 @@
 
 namespace pallograph {
 
-enum class TFitLevel { Scalar = 0, Sse = 1, Avx = 2 };
+// Scalar; SSE2 (four float lanes, 128-bit integers); AVX (eight float lanes); AVX2 (also 256-bit
+// integers).
+enum class TFitLevel { Scalar = 0, Sse = 1, Avx = 2, Avx2 = 3 };
 
 // The highest level this processor (and this build) supports.
 TFitLevel SupportedFitLevel();

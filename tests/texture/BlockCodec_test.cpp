@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <random>
 
@@ -238,7 +239,32 @@ TEST(ColorFitTest, EveryFitLevelGivesSameBytes) {
       }
     }
   }
-  LimitFitLevel(TFitLevel::Avx);
+  LimitFitLevel(TFitLevel::Avx2);
+}
+
+// The alpha fit alone, on alphas of every kind: smooth ramps, noise, and noise with 0 and 255.
+TEST(AlphaFitTest, EveryFitLevelGivesSameBytes) {
+  std::mt19937 random(43);
+  const int supported = static_cast<int>(SupportedFitLevel());
+  for (int n = 0; n < 4000; ++n) {
+    Block pixels(64, 0);
+    const int start = static_cast<int>(random() % 256), step = static_cast<int>(random() % 9) - 4;
+    for (int i = 0; i < 16; ++i) {
+      int alpha = n % 3 == 0 ? start + step * i : static_cast<int>(random() % 256);
+      if (n % 3 == 2 && random() % 4 == 0) alpha = random() % 2 ? 0 : 255;
+      pixels[4 * i + 3] = static_cast<uint8_t>(std::clamp(alpha, 0, 255));
+    }
+    LimitFitLevel(TFitLevel::Scalar);
+    Block scalar(8);
+    EncodeAlphaBlock(scalar.data(), pixels.data());
+    for (int level = 1; level <= supported; ++level) {
+      LimitFitLevel(static_cast<TFitLevel>(level));
+      Block out(8);
+      EncodeAlphaBlock(out.data(), pixels.data());
+      ASSERT_EQ(out, scalar) << "block " << n << " level " << level;
+    }
+  }
+  LimitFitLevel(TFitLevel::Avx2);
 }
 
 double RgbError(const Block& a, const Block& b) {
