@@ -189,7 +189,11 @@ void CorpusTable(int rounds) {
       }
     }
     std::vector<std::vector<uint8_t>> single;
-    for (const auto& bitmap : gCorpus) single.push_back(encoders[0].Encode(bitmap, dxt1));
+    uint64_t digest = 1469598103934665603ull;  // FNV-1a of this codec's bytes, to compare builds
+    for (const auto& bitmap : gCorpus) {
+      single.push_back(encoders[0].Encode(bitmap, dxt1));
+      for (const uint8_t byte : single.back()) digest = (digest ^ byte) * 1099511628211ull;
+    }
     size_t peer = 0;  // the ratio column is against the first peer (icbc where built)
     for (size_t e = 0; e < encoders.size(); ++e) {
       if (encoders[e].Name.rfind("own", 0) != 0) {
@@ -216,7 +220,8 @@ void CorpusTable(int rounds) {
                   Median(rates[e]), Median(rates[e]) / peerRate, q.Rgb, alpha,
                   same ? "" : "OUTPUT DIFFERS FROM ONE THREAD");
     }
-    std::printf("(ratio: median Mpix/s over that of %s)\n", encoders[peer].Name.c_str());
+    std::printf("(ratio: median Mpix/s over that of %s; own output digest %016llx)\n",
+                encoders[peer].Name.c_str(), static_cast<unsigned long long>(digest));
   }
 }
 

@@ -1,8 +1,10 @@
 #include "texture/AlphaFit.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 
 #include "texture/AlphaKernel.h"
 #include "texture/FitLevel.h"
@@ -119,10 +121,18 @@ int64_t RoundedDivide(int64_t numerator, int64_t denominator) {
 // when the assignment does not determine two endpoints.
 bool LeastSquares(const uint8_t* alphas, const uint8_t* indices, bool sixValue, int& alpha0,
                   int& alpha1) {
-  int64_t aa = 0, bb = 0, ab = 0, ax = 0, bx = 0;
+  // Every pixel at index k adds the same weight terms, so the pixels are counted and their
+  // alphas summed per index first (the same integer sums as pixel by pixel).
+  int64_t count[8] = {}, sum[8] = {};
   for (int i = 0; i < 16; ++i) {
     const int k = indices[i];
     if (sixValue && (alphas[i] == 0 || alphas[i] == 255 || k >= 6)) continue;
+    ++count[k];
+    sum[k] += alphas[i];
+  }
+  int64_t aa = 0, bb = 0, ab = 0, ax = 0, bx = 0;
+  for (int k = 0; k < 8; ++k) {
+    if (count[k] == 0) continue;
     int64_t w;
     if (k == 0) {
       w = 32767;
@@ -132,11 +142,11 @@ bool LeastSquares(const uint8_t* alphas, const uint8_t* indices, bool sixValue, 
       w = sixValue ? 39324 - 6554 * k : 37448 - 4681 * k;
     }
     const int64_t v = 32767 - w;
-    aa += (w * w) >> 15;
-    bb += (v * v) >> 15;
-    ab += (w * v) >> 15;
-    ax += w * alphas[i];
-    bx += v * alphas[i];
+    aa += count[k] * ((w * w) >> 15);
+    bb += count[k] * ((v * v) >> 15);
+    ab += count[k] * ((w * v) >> 15);
+    ax += w * sum[k];
+    bx += v * sum[k];
   }
   const int64_t det = aa * bb - ab * ab;
   if (det <= 0) return false;
@@ -144,6 +154,44 @@ bool LeastSquares(const uint8_t* alphas, const uint8_t* indices, bool sixValue, 
   alpha1 = static_cast<int>(RoundedDivide(bx * aa - ax * ab, det));
   return true;
 }
+
+// The first of the 49 window errors with the smallest value.
+#if defined(PALLOGRAPH_ALPHA_SSE)
+int FirstSmallest(const uint32_t* errors) {
+  // Errors are below 2^31 except the invalid mark UINT32_MAX, which reads as -1 signed: the
+  // comparisons run on the values rotated by one bit so that it stays the largest.
+  auto load = [&](int i) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(errors + i));
+    return _mm_xor_si128(v, _mm_set1_epi32(INT32_MIN));
+  };
+  __m128i smallest = load(0);
+  for (int i = 4; i < 48; i += 4) {
+    const __m128i v = load(i);
+    const __m128i less = _mm_cmplt_epi32(v, smallest);
+    smallest = _mm_or_si128(_mm_and_si128(less, v), _mm_andnot_si128(less, smallest));
+  }
+  int32_t lanes[4];
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(lanes), smallest);
+  int32_t value = lanes[0];
+  for (int l = 1; l < 4; ++l) value = lanes[l] < value ? lanes[l] : value;
+  const int32_t last = static_cast<int32_t>(errors[48] ^ 0x80000000u);
+  if (last < value) return 48;
+  const __m128i target = _mm_set1_epi32(value);
+  for (int i = 0; i < 48; i += 4) {
+    const int mask = _mm_movemask_ps(_mm_castsi128_ps(_mm_cmpeq_epi32(load(i), target)));
+    if (mask != 0) return i + std::countr_zero(static_cast<unsigned>(mask));
+  }
+  return 48;
+}
+#else
+int FirstSmallest(const uint32_t* errors) {
+  int best = 0;
+  for (int slot = 1; slot < 49; ++slot) {
+    if (errors[slot] < errors[best]) best = slot;
+  }
+  return best;
+}
+#endif
 
 int Clamp255(int value) { return value < 0 ? 0 : (value > 255 ? 255 : value); }
 
@@ -171,36 +219,50 @@ TAlphaResult FitPass(const uint8_t* alphas, bool sixValue, TFitLevel level) {
   const int entries = sixValue ? 6 : 8;
 
   // Errors of the previous iteration's window, reused where the windows overlap.
-  uint32_t window[7][7] = {};
+  uint32_t buffers[2][7][7] = {};
   int windowCentre0 = -100, windowCentre1 = -100;
 
   TAlphaResult best;
   for (int iteration = 0; iteration < 9; ++iteration) {
-    uint32_t current[7][7];
+    // This window's errors and the previous one's, in alternating buffers.
+    uint32_t(&current)[7][7] = buffers[iteration & 1];
+    const uint32_t(&window)[7][7] = buffers[(iteration + 1) & 1];
     TAlphaResult result;
-    // The candidates not in the previous window are evaluated together, then all are compared
-    // in search order.
+    // Errors already known from the previous window are copied over (the overlap is a
+    // rectangle); the other valid candidates are evaluated together; then all are compared in
+    // search order.
+    std::fill(&current[0][0], &current[0][0] + 49, UINT32_MAX);
+    const int shift0 = start0 - windowCentre0, shift1 = start1 - windowCentre1;
+    int rows0 = 7, rows1 = -1, columns0 = 7, columns1 = -1;  // overlap in this window's cells
+    if (iteration > 0 && shift0 >= -6 && shift0 <= 6 && shift1 >= -6 && shift1 <= 6) {
+      rows0 = std::max(0, -shift0);
+      rows1 = std::min(6, 6 - shift0);
+      columns0 = std::max(0, -shift1);
+      columns1 = std::min(6, 6 - shift1);
+      for (int r = rows0; r <= rows1; ++r) {
+        std::memcpy(&current[r][columns0], &window[r + shift0][columns0 + shift1],
+                    sizeof(uint32_t) * static_cast<size_t>(columns1 - columns0 + 1));
+      }
+    }
     uint8_t pending0[49], pending1[49];
     uint32_t pendingErrors[49];
     uint8_t pendingSlot[49];
     int pending = 0;
-    for (int d0 = -3; d0 <= 3; ++d0) {
-      const int a0 = start0 + d0;
-      for (int d1 = -3; d1 <= 3; ++d1) {
-        const int a1 = start1 + d1;
-        uint32_t& slot = current[d0 + 3][d1 + 3];
-        slot = UINT32_MAX;
-        if (a0 < 0 || a0 > 255 || a1 < 0 || a1 > 255 || a0 == a1) continue;
-        if (sixValue ? a0 > a1 : a0 < a1) continue;
-        const int o0 = a0 - windowCentre0, o1 = a1 - windowCentre1;
-        if (o0 >= -3 && o0 <= 3 && o1 >= -3 && o1 <= 3) {
-          slot = window[o0 + 3][o1 + 3];
-        } else {
-          pending0[pending] = static_cast<uint8_t>(a0);
-          pending1[pending] = static_cast<uint8_t>(a1);
-          pendingSlot[pending] = static_cast<uint8_t>((d0 + 3) * 7 + d1 + 3);
-          ++pending;
+    for (int r = 0; r < 7; ++r) {
+      const int a0 = start0 + r - 3;
+      if (a0 < 0 || a0 > 255) continue;
+      const bool overlapRow = r >= rows0 && r <= rows1;
+      for (int c = 0; c < 7; ++c) {
+        if (overlapRow && c == columns0) {
+          c = columns1;
+          continue;
         }
+        const int a1 = start1 + c - 3;
+        if (a1 < 0 || a1 > 255 || (sixValue ? a0 >= a1 : a0 <= a1)) continue;
+        pending0[pending] = static_cast<uint8_t>(a0);
+        pending1[pending] = static_cast<uint8_t>(a1);
+        pendingSlot[pending] = static_cast<uint8_t>(r * 7 + c);
+        ++pending;
       }
     }
     if (level >= TFitLevel::Avx2) {
@@ -215,13 +277,11 @@ TAlphaResult FitPass(const uint8_t* alphas, bool sixValue, TFitLevel level) {
       }
     }
     for (int c = 0; c < pending; ++c) (&current[0][0])[pendingSlot[c]] = pendingErrors[c];
-    for (int d0 = 0; d0 < 7; ++d0) {
-      for (int d1 = 0; d1 < 7; ++d1) {
-        if (current[d0][d1] < result.Error)
-          result = {start0 + d0 - 3, start1 + d1 - 3, current[d0][d1]};
-      }
+    const int bestSlot = FirstSmallest(&current[0][0]);
+    const uint32_t bestError = (&current[0][0])[bestSlot];
+    if (bestError != UINT32_MAX) {
+      result = {start0 + bestSlot / 7 - 3, start1 + bestSlot % 7 - 3, bestError};
     }
-    std::copy(&current[0][0], &current[0][0] + 49, &window[0][0]);
     windowCentre0 = start0;
     windowCentre1 = start1;
 
