@@ -1,6 +1,7 @@
 #include "texture/AlphaFit.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cstdint>
 #include <cstdlib>
@@ -112,9 +113,51 @@ void AssignIndices(const uint8_t* alphas, const uint8_t palette[8], uint8_t indi
   }
 }
 
+// numerator / denominator (> 0) rounded half away from zero. The magnitudes stay below 2^53, so
+// the quotient is estimated in double precision and corrected by one step where it is off.
 int64_t RoundedDivide(int64_t numerator, int64_t denominator) {
-  return numerator >= 0 ? (numerator + denominator / 2) / denominator
-                        : -((-numerator + denominator / 2) / denominator);
+  const int64_t n = (numerator >= 0 ? numerator : -numerator) + denominator / 2;
+  int64_t q = static_cast<int64_t>(static_cast<double>(n) / static_cast<double>(denominator));
+  if (q * denominator > n) {
+    --q;
+  } else if ((q + 1) * denominator <= n) {
+    ++q;
+  }
+  return numerator >= 0 ? q : -q;
+}
+
+// Per index, how many of the alphas take it and their sum; in the six-value pass alphas 0 and
+// 255 and indices 6 and 7 are left out.
+void CountIndices(const uint8_t* alphas, const uint8_t* indices, bool sixValue, int64_t count[8],
+                  int64_t sum[8]) {
+#if defined(PALLOGRAPH_ALPHA_SSE)
+  const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(alphas));
+  const __m128i k16 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(indices));
+  const __m128i zero = _mm_setzero_si128();
+  __m128i include = _mm_set1_epi8(-1);
+  if (sixValue) {
+    const __m128i extreme = _mm_or_si128(_mm_cmpeq_epi8(a, zero), _mm_cmpeq_epi8(a, include));
+    const __m128i high = _mm_cmpgt_epi8(k16, _mm_set1_epi8(5));
+    include = _mm_andnot_si128(_mm_or_si128(extreme, high), include);
+  }
+  const __m128i one = _mm_set1_epi8(1);
+  for (int k = 0; k < 8; ++k) {
+    const __m128i m =
+        _mm_and_si128(_mm_cmpeq_epi8(k16, _mm_set1_epi8(static_cast<char>(k))), include);
+    const __m128i n = _mm_sad_epu8(_mm_and_si128(m, one), zero);
+    const __m128i t = _mm_sad_epu8(_mm_and_si128(m, a), zero);
+    count[k] = _mm_cvtsi128_si32(n) + _mm_extract_epi16(n, 4);
+    sum[k] = _mm_cvtsi128_si32(t) + _mm_extract_epi16(t, 4);
+  }
+#else
+  for (int k = 0; k < 8; ++k) count[k] = sum[k] = 0;
+  for (int i = 0; i < 16; ++i) {
+    const int k = indices[i];
+    if (sixValue && (alphas[i] == 0 || alphas[i] == 255 || k >= 6)) continue;
+    ++count[k];
+    sum[k] += alphas[i];
+  }
+#endif
 }
 
 // Least-squares endpoints for an index assignment, in fixed point with 15 fraction bits. False
@@ -123,13 +166,8 @@ bool LeastSquares(const uint8_t* alphas, const uint8_t* indices, bool sixValue, 
                   int& alpha1) {
   // Every pixel at index k adds the same weight terms, so the pixels are counted and their
   // alphas summed per index first (the same integer sums as pixel by pixel).
-  int64_t count[8] = {}, sum[8] = {};
-  for (int i = 0; i < 16; ++i) {
-    const int k = indices[i];
-    if (sixValue && (alphas[i] == 0 || alphas[i] == 255 || k >= 6)) continue;
-    ++count[k];
-    sum[k] += alphas[i];
-  }
+  int64_t count[8], sum[8];
+  CountIndices(alphas, indices, sixValue, count, sum);
   int64_t aa = 0, bb = 0, ab = 0, ax = 0, bx = 0;
   for (int k = 0; k < 8; ++k) {
     if (count[k] == 0) continue;
@@ -154,6 +192,43 @@ bool LeastSquares(const uint8_t* alphas, const uint8_t* indices, bool sixValue, 
   alpha1 = static_cast<int>(RoundedDivide(bx * aa - ax * ab, det));
   return true;
 }
+
+// Cells of the 7x7 search window as bits 7 * row + column (row: alpha 0's offset + 3, column:
+// alpha 1's).
+
+// Bits lo..hi of seven, clamped.
+uint64_t BitRange(int lo, int hi) {
+  lo = std::max(lo, 0);
+  hi = std::min(hi, 6);
+  return lo > hi ? 0 : ((uint64_t{1} << (hi + 1)) - (uint64_t{1} << lo));
+}
+
+// The cells of the given rows and columns. Each row's copy of the column bits lands in its own
+// seven bits, so the product has no carries.
+constexpr auto kRowSpread = [] {
+  std::array<uint64_t, 128> spread{};
+  for (int rows = 0; rows < 128; ++rows) {
+    for (int r = 0; r < 7; ++r) spread[rows] |= static_cast<uint64_t>((rows >> r) & 1) << (7 * r);
+  }
+  return spread;
+}();
+
+uint64_t CellMask(uint64_t rows, uint64_t columns) { return kRowSpread[rows] * columns; }
+
+// Cells with column - row above (kAbove) or below (kBelow) t, for t = -7..7.
+constexpr auto MakeOrderMasks(bool above) {
+  std::array<uint64_t, 15> masks{};
+  for (int t = -7; t <= 7; ++t) {
+    for (int r = 0; r < 7; ++r) {
+      for (int c = 0; c < 7; ++c) {
+        if (above ? c - r > t : c - r < t) masks[t + 7] |= uint64_t{1} << (7 * r + c);
+      }
+    }
+  }
+  return masks;
+}
+constexpr auto kAbove = MakeOrderMasks(true);
+constexpr auto kBelow = MakeOrderMasks(false);
 
 // The first of the 49 window errors with the smallest value.
 #if defined(PALLOGRAPH_ALPHA_SSE)
@@ -240,30 +315,27 @@ TAlphaResult FitPass(const uint8_t* alphas, bool sixValue, TFitLevel level) {
       columns0 = std::max(0, -shift1);
       columns1 = std::min(6, 6 - shift1);
       for (int r = rows0; r <= rows1; ++r) {
-        std::memcpy(&current[r][columns0], &window[r + shift0][columns0 + shift1],
-                    sizeof(uint32_t) * static_cast<size_t>(columns1 - columns0 + 1));
+        for (int c = columns0; c <= columns1; ++c) current[r][c] = window[r + shift0][c + shift1];
       }
     }
+    // The cells to evaluate, as a 49-bit mask: endpoints in range, in the mode's order, and
+    // not in the overlap.
+    const uint64_t inRange =
+        CellMask(BitRange(3 - start0, 258 - start0), BitRange(3 - start1, 258 - start1));
+    const int difference = std::clamp(start0 - start1, -7, 7);  // order: c - r against it
+    const uint64_t ordered = sixValue ? kAbove[difference + 7] : kBelow[difference + 7];
+    const uint64_t overlap =
+        rows0 <= rows1 ? CellMask(BitRange(rows0, rows1), BitRange(columns0, columns1)) : 0;
     uint8_t pending0[49], pending1[49];
     uint32_t pendingErrors[49];
     uint8_t pendingSlot[49];
     int pending = 0;
-    for (int r = 0; r < 7; ++r) {
-      const int a0 = start0 + r - 3;
-      if (a0 < 0 || a0 > 255) continue;
-      const bool overlapRow = r >= rows0 && r <= rows1;
-      for (int c = 0; c < 7; ++c) {
-        if (overlapRow && c == columns0) {
-          c = columns1;
-          continue;
-        }
-        const int a1 = start1 + c - 3;
-        if (a1 < 0 || a1 > 255 || (sixValue ? a0 >= a1 : a0 <= a1)) continue;
-        pending0[pending] = static_cast<uint8_t>(a0);
-        pending1[pending] = static_cast<uint8_t>(a1);
-        pendingSlot[pending] = static_cast<uint8_t>(r * 7 + c);
-        ++pending;
-      }
+    for (uint64_t need = inRange & ordered & ~overlap; need != 0; need &= need - 1) {
+      const int slot = std::countr_zero(need);
+      pending0[pending] = static_cast<uint8_t>(start0 + slot / 7 - 3);
+      pending1[pending] = static_cast<uint8_t>(start1 + slot % 7 - 3);
+      pendingSlot[pending] = static_cast<uint8_t>(slot);
+      ++pending;
     }
     if (level >= TFitLevel::Avx2) {
       PaletteErrorsAvx2(alphas, base, pending0, pending1, pending, sixValue, pendingErrors);
