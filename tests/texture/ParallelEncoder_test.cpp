@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "TextureTestImages.h"
+#include "texture/FitLevel.h"
 
 namespace pallograph {
 namespace {
@@ -36,6 +37,29 @@ TEST_P(ParallelEncoderTest, WorkersGiveSameBytesAsOneThread) {
       EXPECT_EQ(EncodeWith(true, bitmap, dxt1), single) << width << "x" << height << " " << cpus;
     }
   }
+}
+
+// Every fit level and every worker count give the bytes of the scalar one-thread encode. The
+// image has more jobs than the queue holds (so workers split batches and, when they fall behind,
+// the producer runs jobs itself), and bands of one colour, opaque and translucent.
+TEST_P(ParallelEncoderTest, EveryFitLevelAndWorkerCountGiveSameBytes) {
+  const bool dxt1 = GetParam();
+  TBitmap bitmap = test::MakeTestImage(256, 192, 9);
+  for (int y = 64; y < 96; ++y) {
+    for (int x = 0; x < 256; ++x) bitmap.ScanLine(y)[x] = x < 128 ? 0x80406080u : 0xFF204060u;
+  }
+  LimitFitLevel(TFitLevel::Scalar);
+  const auto reference = EncodeWith(false, bitmap, dxt1);
+  const int supported = static_cast<int>(SupportedFitLevel());
+  for (int level = 0; level <= supported; ++level) {
+    LimitFitLevel(static_cast<TFitLevel>(level));
+    EXPECT_EQ(EncodeWith(false, bitmap, dxt1), reference) << "level " << level;
+    for (const unsigned cpus : {2u, 3u, 8u, 16u}) {
+      OverrideCPUCount(cpus);
+      EXPECT_EQ(EncodeWith(true, bitmap, dxt1), reference) << "level " << level << " " << cpus;
+    }
+  }
+  LimitFitLevel(TFitLevel::Avx2);
 }
 
 TEST_P(ParallelEncoderTest, OneColourImageQueuesNothing) {
