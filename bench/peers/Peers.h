@@ -7,6 +7,16 @@
 
 namespace peers {
 
+// This codec's B, G, R, A pixels in the R, G, B, A order the peers take.
+inline void BgraToRgba(const uint8_t* bgra, uint8_t rgba[64]) {
+  for (int i = 0; i < 16; ++i) {
+    rgba[4 * i + 0] = bgra[4 * i + 2];
+    rgba[4 * i + 1] = bgra[4 * i + 1];
+    rgba[4 * i + 2] = bgra[4 * i + 0];
+    rgba[4 * i + 3] = bgra[4 * i + 3];
+  }
+}
+
 // icbc level 8 (AVX2 build). DXT1 uses three-colour mode where the block has pixels below the
 // DXT1 threshold, weighting them 0; the DXT5 colour half is its four-colour block, paired with
 // rgbcx's BC4 alpha (icbc has no alpha encoder).

@@ -10,26 +10,15 @@
 namespace peers {
 
 #if defined(PALLOGRAPH_HAVE_STB_DXT)
-namespace {
-void ToRgba(const uint8_t* bgra, uint8_t rgba[64]) {
-  for (int i = 0; i < 16; ++i) {
-    rgba[4 * i + 0] = bgra[4 * i + 2];
-    rgba[4 * i + 1] = bgra[4 * i + 1];
-    rgba[4 * i + 2] = bgra[4 * i + 0];
-    rgba[4 * i + 3] = bgra[4 * i + 3];
-  }
-}
-}  // namespace
-
 bool StbAvailable() { return true; }
 void StbDxt1(const uint8_t* bgra, uint8_t* out) {
   uint8_t rgba[64];
-  ToRgba(bgra, rgba);
+  BgraToRgba(bgra, rgba);
   stb_compress_dxt_block(out, rgba, 0, STB_DXT_HIGHQUAL);
 }
 void StbDxt5(const uint8_t* bgra, uint8_t* out) {
   uint8_t rgba[64];
-  ToRgba(bgra, rgba);
+  BgraToRgba(bgra, rgba);
   stb_compress_dxt_block(out, rgba, 1, STB_DXT_HIGHQUAL);
 }
 #else
