@@ -215,6 +215,15 @@ constexpr auto kRowSpread = [] {
 
 uint64_t CellMask(uint64_t rows, uint64_t columns) { return kRowSpread[rows] * columns; }
 
+constexpr auto MakeSlotParts(bool row) {
+  std::array<uint8_t, 49> parts{};
+  for (int slot = 0; slot < 49; ++slot)
+    parts[slot] = static_cast<uint8_t>(row ? slot / 7 : slot % 7);
+  return parts;
+}
+constexpr auto kSlotRow = MakeSlotParts(true);
+constexpr auto kSlotColumn = MakeSlotParts(false);
+
 // Cells with column - row above (kAbove) or below (kBelow) t, for t = -7..7.
 constexpr auto MakeOrderMasks(bool above) {
   std::array<uint64_t, 15> masks{};
@@ -332,8 +341,8 @@ TAlphaResult FitPass(const uint8_t* alphas, bool sixValue, TFitLevel level) {
     int pending = 0;
     for (uint64_t need = inRange & ordered & ~overlap; need != 0; need &= need - 1) {
       const int slot = std::countr_zero(need);
-      pending0[pending] = static_cast<uint8_t>(start0 + slot / 7 - 3);
-      pending1[pending] = static_cast<uint8_t>(start1 + slot % 7 - 3);
+      pending0[pending] = static_cast<uint8_t>(start0 + kSlotRow[slot] - 3);
+      pending1[pending] = static_cast<uint8_t>(start1 + kSlotColumn[slot] - 3);
       pendingSlot[pending] = static_cast<uint8_t>(slot);
       ++pending;
     }
@@ -359,6 +368,8 @@ TAlphaResult FitPass(const uint8_t* alphas, bool sixValue, TFitLevel level) {
 
     if (iteration > 0 && result.Alpha0 == best.Alpha0 && result.Alpha1 == best.Alpha1) break;
     if (result.Error < best.Error) best = result;
+    // Nothing can be strictly better than no error, so the later iterations would keep it.
+    if (best.Error == 0) break;
 
     uint8_t palette[8];
     uint8_t indices[16];
@@ -398,8 +409,10 @@ void EncodeAlphaBlock(uint8_t* dst, const uint8_t* pixels) {
   uint8_t alphas[16];
   for (int i = 0; i < 16; ++i) alphas[i] = pixels[4 * i + 3];
   const TFitLevel level = FitLevel();
+  // The eight-value pass wins only with a strictly lower error: none is possible below zero
+  // (textures that were DXT5 before, as the mods' sources are, often get there).
   const TAlphaResult six = FitPass(alphas, true, level);
-  const TAlphaResult eight = FitPass(alphas, false, level);
+  const TAlphaResult eight = six.Error == 0 ? six : FitPass(alphas, false, level);
   const TAlphaResult& best = eight.Error < six.Error ? eight : six;
 
   uint8_t palette[8];

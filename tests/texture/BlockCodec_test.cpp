@@ -242,6 +242,31 @@ TEST(ColorFitTest, EveryFitLevelGivesSameBytes) {
   LimitFitLevel(TFitLevel::Avx2);
 }
 
+// Alphas that a DXT5 palette holds exactly (a texture that was DXT5 before) come back exactly,
+// and when both modes can hold them the six-value mode wins the tie.
+TEST(AlphaFitTest, PaletteAlphasComeBackExactlyAndTiesGoToSixValues) {
+  std::mt19937 random(17);
+  for (int n = 0; n < 500; ++n) {
+    const int low = static_cast<int>(random() % 200),
+              high = low + 8 + static_cast<int>(random() % 48);
+    uint8_t palette[8];
+    AlphaPalette(static_cast<uint8_t>(high), static_cast<uint8_t>(low), palette);  // eight values
+    Block pixels(64, 0);
+    for (int i = 0; i < 16; ++i) pixels[4 * i + 3] = palette[i % 8];
+    Block out(8);
+    EncodeAlphaBlock(out.data(), pixels.data());
+    Block full(16, 0);
+    std::copy(out.begin(), out.end(), full.begin());
+    const Block decoded = Decode(full, false);
+    for (int i = 0; i < 16; ++i) ASSERT_EQ(decoded[4 * i + 3], pixels[4 * i + 3]) << n << " " << i;
+    EXPECT_GT(out[0], out[1]) << "eight distinct values need the eight-value mode";
+    // Two of those values: the six-value mode holds them as its endpoints, a tie it wins.
+    for (int i = 0; i < 16; ++i) pixels[4 * i + 3] = i % 2 ? palette[0] : palette[1];
+    EncodeAlphaBlock(out.data(), pixels.data());
+    EXPECT_LT(out[0], out[1]) << n;
+  }
+}
+
 // The alpha fit alone, on alphas of every kind: smooth ramps, noise, and noise with 0 and 255.
 TEST(AlphaFitTest, EveryFitLevelGivesSameBytes) {
   std::mt19937 random(43);
