@@ -133,6 +133,18 @@ PALLOGRAPH_INLINE TFirstShare FirstShare(const TClusterInput& in, int i) {
   return share;
 }
 
+// NaN in the lanes a last vector reads past the entries (none for the scalar form).
+template <class T>
+PALLOGRAPH_INLINE void PadTable(TCutTable& table, int entries) {
+  if constexpr (T::kLanes > 1) {
+    const typename T::V nan = T::Splat(NAN);
+    T::Store(table.Alpha2 + entries, nan);
+    T::Store(table.Beta2 + entries, nan);
+    T::Store(table.AlphaBeta + entries, nan);
+    for (auto& row : table.AlphaX2) T::Store(row + entries, nan);
+  }
+}
+
 // Fills the table with lanes of T (entry by entry the same operations for every lane type).
 template <class T>
 void BuildFour(const TClusterInput& in, TCutTable& table) {
@@ -162,10 +174,7 @@ void BuildFour(const TClusterInput& in, TCutTable& table) {
   }
   table.First[n + 1] = p;
   table.Entries = p;
-  for (int q = p; q < p + 16; ++q) {
-    table.Alpha2[q] = table.Beta2[q] = table.AlphaBeta[q] = NAN;
-    for (auto& row : table.AlphaX2) row[q] = NAN;
-  }
+  PadTable<T>(table, p);
 }
 
 template <class T>
@@ -183,10 +192,7 @@ void BuildThree(const TClusterInput& in, TCutTable& table) {
   }
   for (int j = 0; j <= n + 1; ++j) table.First[j] = j;
   table.Entries = n + 1;
-  for (int q = n + 1; q < n + 17; ++q) {
-    table.Alpha2[q] = table.Beta2[q] = table.AlphaBeta[q] = NAN;
-    for (auto& row : table.AlphaX2) row[q] = NAN;
-  }
+  PadTable<T>(table, n + 1);
 }
 
 // The sums of the cuts at one table position for one first boundary.

@@ -5,6 +5,11 @@
 
 #include "texture/ClusterFit.h"
 
+#if defined(__SSE2__) || defined(_M_X64)
+#include <emmintrin.h>
+#define PALLOGRAPH_COLOR_SSE 1
+#endif
+
 namespace pallograph {
 namespace {
 
@@ -72,48 +77,89 @@ void PrincipalAxis(const float points[][3], const float* weights, int count, flo
   for (int c = 0; c < 3; ++c) axis[c] = v[c];
 }
 
-// Integer refinement of one channel's endpoints with the indices fixed. The error of a pair is
-// the sum over the palette entries of W p^2 - 2 p WV + WVV, with the pixels' weights, weighted
-// values and weighted squares summed per index once (exact integer arithmetic).
-void RefineChannel(const ColorSet& set, const uint8_t* indices, bool threeColor, int channel,
-                   int bits, int& start, int& end) {
-  const int top = (1 << bits) - 1;
-  int64_t w[4] = {0, 0, 0, 0}, wv[4] = {0, 0, 0, 0};
-  for (int i = 0; i < 16; ++i) {
-    const int64_t value = (set.Pixels[i] >> (8 * channel)) & 0xFF;
-    const uint32_t alpha = set.Pixels[i] >> 24;
-    const int64_t weight = ((alpha * alpha) & 0xFFFF) >> 1;
-    w[indices[i]] += weight;
-    wv[indices[i]] += weight * value;
+// Sums over the 16 pixels whose index is k: of the weights, and of the weighted values of each
+// channel.
+void MaskedSums(const int32_t* index, int k, const int32_t* weight, const int32_t (*weighted)[16],
+                int32_t sums[4]) {
+#if defined(PALLOGRAPH_COLOR_SSE)
+  const __m128i key = _mm_set1_epi32(k);
+  __m128i total[4] = {_mm_setzero_si128(), _mm_setzero_si128(), _mm_setzero_si128(),
+                      _mm_setzero_si128()};
+  for (int i = 0; i < 16; i += 4) {
+    const __m128i mask =
+        _mm_cmpeq_epi32(_mm_load_si128(reinterpret_cast<const __m128i*>(index + i)), key);
+    const auto take = [&](const int32_t* values) {
+      return _mm_and_si128(mask, _mm_load_si128(reinterpret_cast<const __m128i*>(values + i)));
+    };
+    total[0] = _mm_add_epi32(total[0], take(weight));
+    for (int c = 0; c < 3; ++c) total[1 + c] = _mm_add_epi32(total[1 + c], take(weighted[c]));
   }
-  const int q0 = start;
-  const int q1 = end;
-  int64_t bestError = INT64_MAX;
-  for (int s = q0 - 1; s <= q0 + 1; ++s) {
-    if (s < 0 || s > top) continue;
-    for (int e = q1 - 1; e <= q1 + 1; ++e) {
-      if (e < 0 || e > top) continue;
-      const int64_t e0 = Expand(s, bits);
-      const int64_t e1 = Expand(e, bits);
-      int64_t palette[4];
-      palette[0] = e0;
-      palette[1] = e1;
-      if (threeColor) {
-        palette[2] = (e0 + e1) / 2;
-        palette[3] = 0;
-      } else {
-        palette[2] = (2 * e0 + e1) / 3;
-        palette[3] = (e0 + 2 * e1) / 3;
-      }
-      // The weighted squares are the same for every pair and left out.
-      int64_t error = 0;
-      for (int k = 0; k < 4; ++k) error += palette[k] * (palette[k] * w[k] - 2 * wv[k]);
-      if (error < bestError) {
-        bestError = error;
-        start = s;
-        end = e;
+  for (int t = 0; t < 4; ++t) {
+    __m128i v = _mm_add_epi32(total[t], _mm_shuffle_epi32(total[t], 0x4E));
+    v = _mm_add_epi32(v, _mm_shuffle_epi32(v, 0xB1));
+    sums[t] = _mm_cvtsi128_si32(v);
+  }
+#else
+  for (int t = 0; t < 4; ++t) sums[t] = 0;
+  for (int i = 0; i < 16; ++i) {
+    if (index[i] != k) continue;
+    sums[0] += weight[i];
+    for (int c = 0; c < 3; ++c) sums[1 + c] += weighted[c][i];
+  }
+#endif
+}
+
+// Integer refinement of the endpoints, one channel at a time with the indices fixed. The error of
+// a pair is the sum over the palette entries of W p^2 - 2 p WV + WVV, with the pixels' weights,
+// weighted values and weighted squares summed per index once (exact integer arithmetic; the
+// weighted squares are the same for every pair and left out).
+void RefineEndpoints(const ColorSet& set, const uint8_t* indices, bool threeColor, int starts[3],
+                     int ends[3]) {
+  // Per pixel its weight and weighted values (below 2^31 even summed over the block), then the
+  // sums per index as masked sums.
+  alignas(16) int32_t weight[16], weighted[3][16], index[16];
+  for (int i = 0; i < 16; ++i) {
+    const uint32_t pixel = set.Pixels[i];
+    const uint32_t alpha = pixel >> 24;
+    weight[i] = static_cast<int32_t>(((alpha * alpha) & 0xFFFF) >> 1);
+    index[i] = indices[i];
+    for (int c = 0; c < 3; ++c) {
+      weighted[c][i] = weight[i] * static_cast<int32_t>((pixel >> (8 * c)) & 0xFF);
+    }
+  }
+  int64_t w[4], wv[3][4];
+  for (int k = 0; k < 4; ++k) {
+    int32_t sums[4];
+    MaskedSums(index, k, weight, weighted, sums);
+    w[k] = sums[0];
+    for (int c = 0; c < 3; ++c) wv[c][k] = sums[1 + c];
+  }
+  static constexpr int kBits[3] = {5, 6, 5};
+  for (int c = 0; c < 3; ++c) {
+    const int bits = kBits[c];
+    const int top = (1 << bits) - 1;
+    const int q0 = starts[c];
+    const int q1 = ends[c];
+    int64_t bestError = INT64_MAX;
+    int bestStart = q0, bestEnd = q1;
+    for (int s = q0 - 1; s <= q0 + 1; ++s) {
+      if (s < 0 || s > top) continue;
+      for (int e = q1 - 1; e <= q1 + 1; ++e) {
+        if (e < 0 || e > top) continue;
+        const int64_t e0 = Expand(s, bits);
+        const int64_t e1 = Expand(e, bits);
+        const int64_t p2 = threeColor ? (e0 + e1) / 2 : (2 * e0 + e1) / 3;
+        const int64_t p3 = threeColor ? 0 : (e0 + 2 * e1) / 3;
+        const int64_t error = e0 * (e0 * w[0] - 2 * wv[c][0]) + e1 * (e1 * w[1] - 2 * wv[c][1]) +
+                              p2 * (p2 * w[2] - 2 * wv[c][2]) + p3 * (p3 * w[3] - 2 * wv[c][3]);
+        const bool better = error < bestError;
+        bestError = better ? error : bestError;
+        bestStart = better ? s : bestStart;
+        bestEnd = better ? e : bestEnd;
       }
     }
+    starts[c] = bestStart;
+    ends[c] = bestEnd;
   }
 }
 
@@ -191,9 +237,7 @@ void FitColorBlock(uint8_t* dst, const ColorSet& set) {
   uint8_t indices[16];
   for (int i = 0; i < 16; ++i) indices[i] = set.Remap[i] == 0xFF ? 3 : colorIndex[set.Remap[i]];
 
-  static constexpr int kBits[3] = {5, 6, 5};
-  for (int c = 0; c < 3; ++c)
-    RefineChannel(set, indices, threeColor, c, kBits[c], starts[c], ends[c]);
+  RefineEndpoints(set, indices, threeColor, starts, ends);
 
   const uint32_t p0 = static_cast<uint32_t>(starts[2] << 11 | starts[1] << 5 | starts[0]);
   const uint32_t p1 = static_cast<uint32_t>(ends[2] << 11 | ends[1] << 5 | ends[0]);
