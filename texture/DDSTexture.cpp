@@ -1,5 +1,7 @@
 #include "texture/DDSTexture.h"
 
+#include <array>
+
 #include <algorithm>
 #include <cstring>
 #include <new>
@@ -272,18 +274,25 @@ RResult ShadeDDS(std::vector<uint8_t>& stream, int percent) {
       return RResult::Failure(std::move(why));
     }
     TBitmap bitmap = DecodeTopLevel(stream, source);
+    // The shaded value of every channel value, looked up per pixel; values that would leave the
+    // colour range are marked and fail only where a pixel has them.
+    constexpr int32_t kOutOfRange = -1;
+    std::array<int32_t, 256> shade;
+    for (int64_t v = 0; v < 256; ++v) {
+      const int64_t scaled = v * percent / 100;
+      shade[static_cast<size_t>(v)] =
+          scaled < 0 || scaled > 255 ? kOutOfRange : static_cast<int32_t>(scaled);
+    }
     for (uint32_t& pixel : bitmap.Pixels) {
-      uint32_t shaded = pixel & 0xFF000000u;
-      for (int c = 0; c < 3; ++c) {
-        const int64_t channel = (pixel >> (8 * c)) & 0xFF;
-        const int64_t scaled = channel * percent / 100;
-        if (scaled < 0 || scaled > 255) {
-          return RResult::Failure("shading by " + std::to_string(percent) +
-                                  "% leaves the colour range");
-        }
-        shaded |= static_cast<uint32_t>(scaled) << (8 * c);
+      const int32_t b = shade[pixel & 0xFF];
+      const int32_t g = shade[(pixel >> 8) & 0xFF];
+      const int32_t r = shade[(pixel >> 16) & 0xFF];
+      if ((b | g | r) < 0) {
+        return RResult::Failure("shading by " + std::to_string(percent) +
+                                "% leaves the colour range");
       }
-      pixel = shaded;
+      pixel = (pixel & 0xFF000000u) | static_cast<uint32_t>(r) << 16 |
+              static_cast<uint32_t>(g) << 8 | static_cast<uint32_t>(b);
     }
     stream = EncodeTexture(bitmap, source.Code, source.MipMaps);
     return RResult::Success();
