@@ -1,12 +1,18 @@
 #include "texture/BlockEncoder.h"
 
 #include <array>
+#include <bit>
 #include <cstring>
 
 #include "texture/AlphaFit.h"
 #include "texture/ColorFit.h"
 #include "texture/ParallelEncoder.h"
 #include "texture/SingleColorTables.h"
+
+#if defined(__SSE2__) || defined(_M_X64)
+#include <emmintrin.h>
+#define PALLOGRAPH_ENCODER_SSE 1
+#endif
 
 namespace pallograph {
 namespace {
@@ -144,6 +150,25 @@ void EncodeUniformBlock(uint8_t* dst, const uint8_t* pixels, uint32_t pixel, uin
   }
 }
 
+// The index of `color` among the set's distinct colours, or Count when it is new.
+uint32_t FindColor(const ColorSet& set, uint32_t color) {
+#if defined(PALLOGRAPH_ENCODER_SSE)
+  const __m128i key = _mm_set1_epi32(static_cast<int>(color));
+  uint32_t found = 0;
+  for (int j = 0; j < 16; j += 4) {
+    const __m128i colors = _mm_loadu_si128(reinterpret_cast<const __m128i*>(set.Colors + j));
+    found |= static_cast<uint32_t>(_mm_movemask_ps(_mm_castsi128_ps(_mm_cmpeq_epi32(colors, key))))
+             << j;
+  }
+  found &= (1u << set.Count) - 1;  // the slots past Count are empty
+  return found != 0 ? static_cast<uint32_t>(std::countr_zero(found)) : set.Count;
+#else
+  uint32_t j = 0;
+  while (j < set.Count && set.Colors[j] != color) ++j;
+  return j;
+#endif
+}
+
 }  // namespace
 
 void BuildColorSet(ColorSet& set, const uint8_t* pixels, uint8_t flags) {
@@ -166,8 +191,7 @@ void BuildColorSet(ColorSet& set, const uint8_t* pixels, uint8_t flags) {
     }
     const uint32_t weight = set.IgnoreAlpha ? 255 : alpha;
     set.Pixels[i] = weight << 24 | color;
-    uint32_t j = 0;
-    while (j < set.Count && set.Colors[j] != color) ++j;
+    const uint32_t j = FindColor(set, color);
     if (j < set.Count) {
       set.Weights[j] += weight;
     } else {
