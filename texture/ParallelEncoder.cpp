@@ -37,8 +37,8 @@ struct TDxtMTGlobalArray {
   std::mutex JobLock;
   std::mutex QueueLock;
   // Idle waits are 1 ms polls that also wake as soon as the state they wait for changes.
-  std::condition_variable JobsQueued;  // a batch is queued, or jobs are left after a take
-  std::condition_variable RoomFreed;   // jobs were taken, or a worker finished
+  std::condition_variable JobsQueued;      // a batch is queued, or jobs are left after a take
+  std::condition_variable WorkerFinished;  // a worker finished
   std::array<DXTWorkItem, kQueueSlots> Items;
   uint32_t Count = 0;
   bool Terminate = false;
@@ -69,7 +69,6 @@ int TakeAllJobs(TDxtMTGlobalArray& queue, DXTWorkItem* items) {
   queue.Count -= taken;
   std::memcpy(items, queue.Items.data() + queue.Count, sizeof(DXTWorkItem) * taken);
   if (queue.Count > 0) queue.JobsQueued.notify_one();
-  queue.RoomFreed.notify_one();
   return static_cast<int>(taken);
 }
 
@@ -94,14 +93,14 @@ void WorkerProc(TDxtMTGlobalArray& queue) noexcept {
   }
   std::lock_guard lock(queue.QueueLock);
   --queue.Running;
-  queue.RoomFreed.notify_all();
+  queue.WorkerFinished.notify_all();
 }
 
 void StopWorkers(TDxtMTGlobalArray& queue) {
   std::unique_lock lock(queue.QueueLock);
   queue.Terminate = true;
   queue.JobsQueued.notify_all();
-  while (queue.Running != 0) queue.RoomFreed.wait_for(lock, kPoll);
+  while (queue.Running != 0) queue.WorkerFinished.wait_for(lock, kPoll);
   lock.unlock();
   for (std::thread& thread : queue.Threads) thread.join();
   lock.lock();
