@@ -346,18 +346,24 @@ TAlphaResult FitPass(const uint8_t* alphas, bool sixValue, TFitLevel level) {
       pendingSlot[pending] = static_cast<uint8_t>(slot);
       ++pending;
     }
+    // The candidates are in search order, so the evaluation may stop at the first error of
+    // zero: nothing after it can win, and the pass ends with it (its window is not reused).
+    int evaluated = 0;
     if (level >= TFitLevel::Avx2) {
-      PaletteErrorsAvx2(alphas, base, pending0, pending1, pending, sixValue, pendingErrors);
+      evaluated =
+          PaletteErrorsAvx2(alphas, base, pending0, pending1, pending, sixValue, pendingErrors);
     } else {
-      for (int c = 0; c < pending; ++c) {
+      while (evaluated < pending) {
         uint8_t palette[8];
-        AlphaPalette(pending0[c], pending1[c], palette);
-        pendingErrors[c] = level != TFitLevel::Scalar
-                               ? PaletteErrorVector(alphas, base, palette, entries)
-                               : PaletteErrorScalar(alphas, base, palette, entries);
+        AlphaPalette(pending0[evaluated], pending1[evaluated], palette);
+        const uint32_t error = level != TFitLevel::Scalar
+                                   ? PaletteErrorVector(alphas, base, palette, entries)
+                                   : PaletteErrorScalar(alphas, base, palette, entries);
+        pendingErrors[evaluated++] = error;
+        if (error == 0) break;
       }
     }
-    for (int c = 0; c < pending; ++c) (&current[0][0])[pendingSlot[c]] = pendingErrors[c];
+    for (int c = 0; c < evaluated; ++c) (&current[0][0])[pendingSlot[c]] = pendingErrors[c];
     const int bestSlot = FirstSmallest(&current[0][0]);
     const uint32_t bestError = (&current[0][0])[bestSlot];
     if (bestError != UINT32_MAX) {

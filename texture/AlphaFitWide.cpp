@@ -16,8 +16,8 @@
 
 namespace pallograph {
 
-void PaletteErrorsAvx2(const uint8_t* alphas, const uint8_t* base, const uint8_t* alpha0,
-                       const uint8_t* alpha1, int count, bool sixValue, uint32_t* errors) {
+int PaletteErrorsAvx2(const uint8_t* alphas, const uint8_t* base, const uint8_t* alpha0,
+                      const uint8_t* alpha1, int count, bool sixValue, uint32_t* errors) {
   // Palette entry k is ((w0 a0 + w1 a1) * m) >> 16 in 16-bit lanes, eight entries per candidate
   // and one candidate per 128-bit half. Entries 0 and 1 come out as a0 and a1 exactly (7 * 9363
   // and 5 * 13108 are 2^16 plus less than 2^16 / 255). In six-value mode entries 6 and 7 weigh
@@ -53,7 +53,9 @@ void PaletteErrorsAvx2(const uint8_t* alphas, const uint8_t* base, const uint8_t
     sum = _mm256_add_epi32(sum, _mm256_shuffle_epi32(sum, 0xB1));
     errors[c] = static_cast<uint32_t>(_mm256_extract_epi32(sum, 0));
     if (d != c) errors[d] = static_cast<uint32_t>(_mm256_extract_epi32(sum, 4));
+    if (errors[c] == 0 || errors[d] == 0) return d + 1;
   }
+  return count;
 }
 
 }  // namespace pallograph
@@ -68,8 +70,8 @@ void PaletteErrorsAvx2(const uint8_t* alphas, const uint8_t* base, const uint8_t
 
 namespace pallograph {
 
-void PaletteErrorsAvx2(const uint8_t* alphas, const uint8_t* base, const uint8_t* alpha0,
-                       const uint8_t* alpha1, int count, bool sixValue, uint32_t* errors) {
+int PaletteErrorsAvx2(const uint8_t* alphas, const uint8_t* base, const uint8_t* alpha0,
+                      const uint8_t* alpha1, int count, bool sixValue, uint32_t* errors) {
   const int entries = sixValue ? 6 : 8;
   for (int c = 0; c < count; ++c) {
     uint8_t palette[8];
@@ -85,7 +87,9 @@ void PaletteErrorsAvx2(const uint8_t* alphas, const uint8_t* base, const uint8_t
       error += static_cast<uint32_t>(nearest * nearest);
     }
     errors[c] = error;
+    if (error == 0) return c + 1;
   }
+  return count;
 }
 
 }  // namespace pallograph

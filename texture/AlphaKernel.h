@@ -9,8 +9,9 @@ namespace pallograph {
 // over the 16 alphas of the squared distance to the nearest palette entry, where `base` holds
 // each alpha's distance to the entries that do not depend on the endpoints (0 and 255 in
 // six-value mode, 255 as "none" in eight-value mode). Exact integer arithmetic: the same sums as
-// the palette of AlphaPalette gives. Needs AVX2; two candidates per step.
-void PaletteErrorsAvx2(const uint8_t* alphas, const uint8_t* base, const uint8_t* alpha0,
-                       const uint8_t* alpha1, int count, bool sixValue, uint32_t* errors);
+// the palette of AlphaPalette gives. Needs AVX2; two candidates per step. Stops after the step
+// that finds an error of zero; returns how many candidates have their error (a prefix).
+int PaletteErrorsAvx2(const uint8_t* alphas, const uint8_t* base, const uint8_t* alpha0,
+                      const uint8_t* alpha1, int count, bool sixValue, uint32_t* errors);
 
 }  // namespace pallograph
