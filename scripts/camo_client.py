@@ -4,8 +4,8 @@
 The textures are made from the real images of the benchmark corpus (scripts/bench_corpus.sh):
 each one takes the colours of one image and, as its alpha, the brightness of another, both
 resized to 1024x1024 or 2048x2048. ImageMagick's DDS writer makes them DXT5 with a full mip
-chain; Python's zipfile packs them as res/packages/shared_content-part3.pkg, which the shipped
-Camouflage.cfg names.
+chain; Python's zipfile packs them (stored, as in current clients) as
+res/packages/shared_content-part3.pkg, which the shipped Camouflage.cfg names.
 
 Usage: camo_client.py CLIENT CORPUS [--count 40] [--large 12] [--convert /usr/bin/convert]
 """
@@ -67,7 +67,8 @@ def main():
     with concurrent.futures.ThreadPoolExecutor(os.cpu_count() or 2) as pool:
         done = list(pool.map(make_texture, [job[:5] for job in jobs]))
     package = options.client / "res" / "packages" / "shared_content-part3.pkg"
-    with zipfile.ZipFile(package, "w", zipfile.ZIP_DEFLATED, compresslevel=1) as archive:
+    # Stored, as current clients store their packages' entries.
+    with zipfile.ZipFile(package, "w", zipfile.ZIP_STORED) as archive:
         for path, job in zip(done, jobs):
             archive.write(path, job[5])
             path.unlink()
