@@ -1,4 +1,9 @@
 // The cluster fit with eight lanes, compiled for AVX and run only where the processor has it.
+// The standard headers the kernel uses come first, outside the AVX region, so that no inline
+// library function is emitted with AVX code for other units to pick up.
+#include <cfloat>
+#include <cmath>
+
 #include "texture/ClusterFit.h"
 
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
