@@ -9,11 +9,7 @@
 
 #include "texture/AlphaKernel.h"
 #include "texture/FitLevel.h"
-
-#if defined(__SSE2__) || defined(_M_X64)
-#include <emmintrin.h>
-#define PALLOGRAPH_ALPHA_SSE 1
-#endif
+#include "texture/Simd.h"
 
 namespace pallograph {
 namespace {
@@ -40,7 +36,7 @@ uint32_t PaletteErrorScalar(const uint8_t* alphas, const uint8_t* base, const ui
   return error;
 }
 
-#if defined(PALLOGRAPH_ALPHA_SSE)
+#if defined(PALLOGRAPH_SSE2)
 uint32_t PaletteErrorVector(const uint8_t* alphas, const uint8_t* base, const uint8_t palette[8],
                             int entries) {
   const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(alphas));
@@ -79,7 +75,7 @@ void AssignIndicesScalar(const uint8_t* alphas, const uint8_t palette[8], uint8_
   }
 }
 
-#if defined(PALLOGRAPH_ALPHA_SSE)
+#if defined(PALLOGRAPH_SSE2)
 void AssignIndicesVector(const uint8_t* alphas, const uint8_t palette[8], uint8_t indices[16]) {
   const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(alphas));
   const __m128i zero = _mm_setzero_si128();
@@ -130,7 +126,7 @@ int64_t RoundedDivide(int64_t numerator, int64_t denominator) {
 // 255 and indices 6 and 7 are left out.
 void CountIndices(const uint8_t* alphas, const uint8_t* indices, bool sixValue, int64_t count[8],
                   int64_t sum[8]) {
-#if defined(PALLOGRAPH_ALPHA_SSE)
+#if defined(PALLOGRAPH_SSE2)
   const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(alphas));
   const __m128i k16 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(indices));
   const __m128i zero = _mm_setzero_si128();
@@ -240,7 +236,7 @@ constexpr auto kAbove = MakeOrderMasks(true);
 constexpr auto kBelow = MakeOrderMasks(false);
 
 // The first of the 49 window errors with the smallest value.
-#if defined(PALLOGRAPH_ALPHA_SSE)
+#if defined(PALLOGRAPH_SSE2)
 int FirstSmallest(const uint32_t* errors) {
   // Errors are below 2^31 except the invalid mark UINT32_MAX, which reads as -1 signed: the
   // comparisons run on the values rotated by one bit so that it stays the largest.
@@ -300,7 +296,6 @@ TAlphaResult FitPass(const uint8_t* alphas, bool sixValue, TFitLevel level) {
                   ? static_cast<uint8_t>(alphas[i] < 255 - alphas[i] ? alphas[i] : 255 - alphas[i])
                   : 255;
   }
-  const int entries = sixValue ? 6 : 8;
 
   // Errors of the previous iteration's window, reused where the windows overlap.
   uint32_t buffers[2][7][7] = {};
@@ -348,21 +343,11 @@ TAlphaResult FitPass(const uint8_t* alphas, bool sixValue, TFitLevel level) {
     }
     // The candidates are in search order, so the evaluation may stop at the first error of
     // zero: nothing after it can win, and the pass ends with it (its window is not reused).
-    int evaluated = 0;
-    if (level >= TFitLevel::Avx2) {
-      evaluated =
-          PaletteErrorsAvx2(alphas, base, pending0, pending1, pending, sixValue, pendingErrors);
-    } else {
-      while (evaluated < pending) {
-        uint8_t palette[8];
-        AlphaPalette(pending0[evaluated], pending1[evaluated], palette);
-        const uint32_t error = level != TFitLevel::Scalar
-                                   ? PaletteErrorVector(alphas, base, palette, entries)
-                                   : PaletteErrorScalar(alphas, base, palette, entries);
-        pendingErrors[evaluated++] = error;
-        if (error == 0) break;
-      }
-    }
+    const int evaluated =
+        level >= TFitLevel::Avx2
+            ? PaletteErrorsAvx2(alphas, base, pending0, pending1, pending, sixValue, pendingErrors)
+            : PaletteErrorsEach(alphas, base, pending0, pending1, pending, sixValue,
+                                level != TFitLevel::Scalar, pendingErrors);
     for (int c = 0; c < evaluated; ++c) (&current[0][0])[pendingSlot[c]] = pendingErrors[c];
     const int bestSlot = FirstSmallest(&current[0][0]);
     const uint32_t bestError = (&current[0][0])[bestSlot];
@@ -393,6 +378,20 @@ TAlphaResult FitPass(const uint8_t* alphas, bool sixValue, TFitLevel level) {
 }
 
 }  // namespace
+
+int PaletteErrorsEach(const uint8_t* alphas, const uint8_t* base, const uint8_t* alpha0,
+                      const uint8_t* alpha1, int count, bool sixValue, bool vector,
+                      uint32_t* errors) {
+  const int entries = sixValue ? 6 : 8;
+  for (int c = 0; c < count; ++c) {
+    uint8_t palette[8];
+    AlphaPalette(alpha0[c], alpha1[c], palette);
+    errors[c] = vector ? PaletteErrorVector(alphas, base, palette, entries)
+                       : PaletteErrorScalar(alphas, base, palette, entries);
+    if (errors[c] == 0) return c + 1;
+  }
+  return count;
+}
 
 void AlphaPalette(uint8_t alpha0, uint8_t alpha1, uint8_t palette[8]) {
   const uint32_t a0 = alpha0, a1 = alpha1;

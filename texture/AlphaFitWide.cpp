@@ -3,16 +3,10 @@
 #include "texture/AlphaKernel.h"
 
 #include "texture/AlphaFit.h"
+#include "texture/Simd.h"
 
-#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
-#include <immintrin.h>
-
-#if defined(__clang__)
-#pragma clang attribute push(__attribute__((target("avx2"))), apply_to = function)
-#else
-#pragma GCC push_options
-#pragma GCC target("avx2")
-#endif
+#if defined(PALLOGRAPH_WIDE_VECTORS)
+PALLOGRAPH_TARGET_BEGIN("avx2")
 
 namespace pallograph {
 
@@ -60,11 +54,7 @@ int PaletteErrorsAvx2(const uint8_t* alphas, const uint8_t* base, const uint8_t*
 
 }  // namespace pallograph
 
-#if defined(__clang__)
-#pragma clang attribute pop
-#else
-#pragma GCC pop_options
-#endif
+PALLOGRAPH_TARGET_END()
 
 #else
 
@@ -72,24 +62,7 @@ namespace pallograph {
 
 int PaletteErrorsAvx2(const uint8_t* alphas, const uint8_t* base, const uint8_t* alpha0,
                       const uint8_t* alpha1, int count, bool sixValue, uint32_t* errors) {
-  const int entries = sixValue ? 6 : 8;
-  for (int c = 0; c < count; ++c) {
-    uint8_t palette[8];
-    AlphaPalette(alpha0[c], alpha1[c], palette);
-    uint32_t error = 0;
-    for (int i = 0; i < 16; ++i) {
-      int nearest = base[i];
-      for (int k = 0; k < entries; ++k) {
-        const int distance =
-            alphas[i] > palette[k] ? alphas[i] - palette[k] : palette[k] - alphas[i];
-        if (distance < nearest) nearest = distance;
-      }
-      error += static_cast<uint32_t>(nearest * nearest);
-    }
-    errors[c] = error;
-    if (error == 0) return c + 1;
-  }
-  return count;
+  return PaletteErrorsEach(alphas, base, alpha0, alpha1, count, sixValue, true, errors);
 }
 
 }  // namespace pallograph

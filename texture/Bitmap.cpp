@@ -3,10 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#if defined(__SSE2__) || defined(_M_X64)
-#include <emmintrin.h>
-#define PALLOGRAPH_BITMAP_SSE 1
-#endif
+#include "texture/Simd.h"
 
 namespace pallograph {
 
@@ -48,7 +45,7 @@ void BoxHalve(const TBitmap& source, TBitmap& target) {
     const uint32_t* bottom = source.ScanLine(std::min(2 * y + 1, lastRow));
     uint32_t* out = target.ScanLine(y);
     int x = 0;
-#if defined(PALLOGRAPH_BITMAP_SSE)
+#if defined(PALLOGRAPH_SSE2)
     // Two target pixels at a time where all four source columns are inside: per byte the sum
     // of the four source pixels, shifted right by two (the same integer arithmetic).
     const __m128i zero = _mm_setzero_si128();

@@ -7,12 +7,8 @@
 #include "texture/AlphaFit.h"
 #include "texture/ColorFit.h"
 #include "texture/ParallelEncoder.h"
+#include "texture/Simd.h"
 #include "texture/SingleColorTables.h"
-
-#if defined(__SSE2__) || defined(_M_X64)
-#include <emmintrin.h>
-#define PALLOGRAPH_ENCODER_SSE 1
-#endif
 
 namespace pallograph {
 namespace {
@@ -152,7 +148,7 @@ void EncodeUniformBlock(uint8_t* dst, const uint8_t* pixels, uint32_t pixel, uin
 
 // The index of `color` among the set's distinct colours, or Count when it is new.
 uint32_t FindColor(const ColorSet& set, uint32_t color) {
-#if defined(PALLOGRAPH_ENCODER_SSE)
+#if defined(PALLOGRAPH_SSE2)
   const __m128i key = _mm_set1_epi32(static_cast<int>(color));
   uint32_t found = 0;
   for (int j = 0; j < 16; j += 4) {

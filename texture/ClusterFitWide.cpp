@@ -5,16 +5,10 @@
 #include <cmath>
 
 #include "texture/ClusterFit.h"
+#include "texture/Simd.h"
 
-#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
-#include <immintrin.h>
-
-#if defined(__clang__)
-#pragma clang attribute push(__attribute__((target("avx"))), apply_to = function)
-#else
-#pragma GCC push_options
-#pragma GCC target("avx")
-#endif
+#if defined(PALLOGRAPH_WIDE_VECTORS)
+PALLOGRAPH_TARGET_BEGIN("avx")
 
 #include "texture/ClusterKernel.h"
 
@@ -55,11 +49,7 @@ TClusterFit FitClustersAvx(const TClusterInput& input, bool threeColor) {
 
 }  // namespace pallograph
 
-#if defined(__clang__)
-#pragma clang attribute pop
-#else
-#pragma GCC pop_options
-#endif
+PALLOGRAPH_TARGET_END()
 
 #else
 

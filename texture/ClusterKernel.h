@@ -14,11 +14,7 @@
 #include <cmath>
 
 #include "texture/ClusterFit.h"
-
-#if defined(__SSE2__) || defined(_M_X64)
-#include <immintrin.h>
-#define PALLOGRAPH_CLUSTER_SSE 1
-#endif
+#include "texture/Simd.h"
 
 #if defined(__clang__)
 #define PALLOGRAPH_INLINE inline __attribute__((always_inline))
@@ -50,7 +46,7 @@ struct TScalar {
   static PALLOGRAPH_INLINE V Select(M m, V a, V b) { return m ? a : b; }
 };
 
-#if defined(PALLOGRAPH_CLUSTER_SSE)
+#if defined(PALLOGRAPH_SSE2)
 struct TFloat4 {
   __m128 v;
 };

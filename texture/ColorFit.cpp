@@ -4,11 +4,7 @@
 #include <cstring>
 
 #include "texture/ClusterFit.h"
-
-#if defined(__SSE2__) || defined(_M_X64)
-#include <emmintrin.h>
-#define PALLOGRAPH_COLOR_SSE 1
-#endif
+#include "texture/Simd.h"
 
 namespace pallograph {
 namespace {
@@ -81,7 +77,7 @@ void PrincipalAxis(const float points[][3], const float* weights, int count, flo
 // channel.
 void MaskedSums(const int32_t* index, int k, const int32_t* weight, const int32_t (*weighted)[16],
                 int32_t sums[4]) {
-#if defined(PALLOGRAPH_COLOR_SSE)
+#if defined(PALLOGRAPH_SSE2)
   const __m128i key = _mm_set1_epi32(k);
   __m128i total[4] = {_mm_setzero_si128(), _mm_setzero_si128(), _mm_setzero_si128(),
                       _mm_setzero_si128()};

@@ -1,8 +1,7 @@
 #include "texture/DDSTexture.h"
 
-#include <array>
-
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <new>
 

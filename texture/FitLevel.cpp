@@ -2,6 +2,8 @@
 
 #include <atomic>
 
+#include "texture/Simd.h"
+
 namespace pallograph {
 namespace {
 
@@ -10,12 +12,12 @@ std::atomic<int> gLimit{static_cast<int>(TFitLevel::Avx2)};
 }  // namespace
 
 TFitLevel SupportedFitLevel() {
-#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#if defined(PALLOGRAPH_WIDE_VECTORS)
   static const TFitLevel level = __builtin_cpu_supports("avx2")  ? TFitLevel::Avx2
                                  : __builtin_cpu_supports("avx") ? TFitLevel::Avx
                                                                  : TFitLevel::Sse;
   return level;
-#elif defined(__SSE2__) || defined(_M_X64)
+#elif defined(PALLOGRAPH_SSE2)
   return TFitLevel::Sse;
 #else
   return TFitLevel::Scalar;
