@@ -32,8 +32,10 @@ struct DXTWorkItem {
 };
 
 // The process's one job queue. The job lock is held for a whole multi-threaded level encode;
-// the queue lock guards everything below it. Lock order: job lock, then queue lock.
-struct TDxtMTGlobalArray {
+// the queue lock guards everything below it. Lock order: job lock, then queue lock. Whole cache
+// lines of its own, so that the counters the producer writes for every job share no line with
+// the statics the block fits read for every block.
+struct alignas(64) TDxtMTGlobalArray {
   std::mutex JobLock;
   std::mutex QueueLock;
   // Idle waits are 1 ms polls that also wake as soon as the state they wait for changes.
@@ -117,7 +119,8 @@ void StartWorkers(TDxtMTGlobalArray& queue, unsigned n) {
   for (unsigned i = 0; i < n; ++i) {
     try {
       queue.Threads.emplace_back(WorkerProc, std::ref(queue));
-      if (n == CPUCount()) PreferProcessor(queue.Threads.back(), i);
+      // Processor 0 is left to the calling thread, which fits blocks too.
+      if (n + 1 == CPUCount()) PreferProcessor(queue.Threads.back(), i + 1);
     } catch (...) {
       {
         std::lock_guard lock(queue.QueueLock);
@@ -129,7 +132,9 @@ void StartWorkers(TDxtMTGlobalArray& queue, unsigned n) {
   }
 }
 
-void QueuePayload(const uint8_t* payload, uint8_t* output) {
+// Stores one job, its payload written straight into its slot by `fill`.
+template <class TFill>
+void QueueJob(uint8_t* output, TFill fill) {
   TDxtMTGlobalArray& queue = GlobalArray();
   std::unique_lock lock(queue.QueueLock);
   // A full queue means the workers are behind: rather than wait for room, the producer does the
@@ -141,7 +146,7 @@ void QueuePayload(const uint8_t* payload, uint8_t* output) {
     lock.lock();
   }
   DXTWorkItem& item = queue.Items[queue.Count];
-  std::memcpy(item.Payload, payload, sizeof(item.Payload));
+  fill(item.Payload);
   item.Output = output;
   if (++queue.Count == kWakeBatch) queue.JobsQueued.notify_one();
 }
@@ -170,15 +175,15 @@ unsigned CPUCount() {
 void OverrideCPUCount(unsigned count) { gCPUCountOverride.store(count, std::memory_order_relaxed); }
 
 void QueueColorJob(uint8_t* output, const ColorSet& set) {
-  uint8_t payload[216];
-  std::memcpy(payload, &set, sizeof(set));
-  QueuePayload(payload, output);
+  QueueJob(output, [&set](uint8_t* payload) { std::memcpy(payload, &set, sizeof(set)); });
 }
 
 void QueueAlphaJob(uint8_t* output, const uint8_t* pixels) {
-  uint8_t payload[216] = {};
-  std::memcpy(payload + 8, pixels, 64);
-  QueuePayload(payload, output);
+  QueueJob(output, [pixels](uint8_t* payload) {
+    std::memset(payload, 0, 8);
+    std::memcpy(payload + 8, pixels, 64);
+    std::memset(payload + 72, 0, sizeof(DXTWorkItem::Payload) - 72);
+  });
 }
 
 void EncodeDXTImageMT(uint8_t* dst, bool dxt1, int width, TBlockReader reader,
@@ -193,7 +198,11 @@ void EncodeDXTImageMT(uint8_t* dst, bool dxt1, int width, TBlockReader reader,
   }
   TDxtMTGlobalArray& queue = GlobalArray();
   std::lock_guard jobLock(queue.JobLock);
-  TWorkerScope workers(queue, cpus);
+  // The calling thread is a fitting thread too (it runs jobs whenever the queue is full), so one
+  // worker per further processor keeps exactly one busy thread per processor: a worker for
+  // every processor as well would leave three threads sharing two processors, and the time the
+  // system slices between them costs more than the producer's walk.
+  TWorkerScope workers(queue, cpus - 1);
   EncodeDXTImage(dst, static_cast<uint8_t>(flags | kDxtFlagQueue), width, reader, bitmap, height);
 }
 

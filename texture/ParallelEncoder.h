@@ -1,4 +1,6 @@
-// Spreads the expensive block fits of one image level over one worker thread per processor.
+// Spreads the expensive block fits of one image level over the processors: the calling thread
+// walks the level, does the cheap blocks and queues the rest, one worker per further processor
+// fits the queued blocks, and the calling thread fits them too whenever the queue is full.
 // One process-wide job queue; a job lock lets one multi-threaded encode run at a time, so any
 // number of threads may call EncodeDXTImageMT at once (they wait for each other).
 #pragma once
