@@ -15,6 +15,7 @@
 #include "texture/AlphaFit.h"
 #include "texture/BlockEncoder.h"
 #include "texture/ColorFit.h"
+#include "texture/Simd.h"
 
 namespace pallograph {
 namespace {
@@ -23,6 +24,8 @@ constexpr auto kPoll = std::chrono::milliseconds(1);
 // A waiting worker is woken when this many jobs are queued (or the level is done): waking it for
 // every first job would hand out batches of one.
 constexpr uint32_t kWakeBatch = 32;
+// Tries for the queue lock before waiting for it in the system.
+constexpr int kLockSpins = 1000;
 
 // A queued fit: the block's ColorSet (colour job) or two zero words and the 16 pixels (alpha
 // job; the zero colour count tells the two apart), then the 8-byte half it fills.
@@ -55,12 +58,23 @@ TDxtMTGlobalArray& GlobalArray() {
 
 std::atomic<unsigned> gCPUCountOverride{0};
 
+// Takes the queue lock, trying a while before waiting for it in the system (what a spin count
+// gives a Windows critical section): the lock is held only for copies of a few microseconds, and
+// a wait in the system costs the waiter a sleep and the holder a wake call each time.
+std::unique_lock<std::mutex> LockQueue(std::mutex& lock) {
+  for (int i = 0; i < kLockSpins; ++i) {
+    if (lock.try_lock()) return std::unique_lock(lock, std::adopt_lock);
+    SpinPause();
+  }
+  return std::unique_lock(lock);
+}
+
 // Takes this worker's share of the queued jobs: all of them divided by the workers still
 // running, rounded up, so that a full queue is spread over the workers instead of going to the
 // first one that looks. Each job fills its own output half, so which worker takes which job does
 // not change the bytes.
 int TakeAllJobs(TDxtMTGlobalArray& queue, DXTWorkItem* items) {
-  std::unique_lock lock(queue.QueueLock);
+  std::unique_lock lock = LockQueue(queue.QueueLock);
   if (queue.Count == 0) {
     if (queue.Terminate) return -1;
     queue.JobsQueued.wait_for(lock, kPoll);
@@ -136,14 +150,14 @@ void StartWorkers(TDxtMTGlobalArray& queue, unsigned n) {
 template <class TFill>
 void QueueJob(uint8_t* output, TFill fill) {
   TDxtMTGlobalArray& queue = GlobalArray();
-  std::unique_lock lock(queue.QueueLock);
+  std::unique_lock lock = LockQueue(queue.QueueLock);
   // A full queue means the workers are behind: rather than wait for room, the producer does the
   // newest job itself (its output half is its own, so the bytes are the same).
   while (queue.Count == kQueueSlots) {
     const DXTWorkItem job = queue.Items[--queue.Count];
     lock.unlock();
     RunJob(job);
-    lock.lock();
+    lock = LockQueue(queue.QueueLock);
   }
   DXTWorkItem& item = queue.Items[queue.Count];
   fill(item.Payload);

@@ -24,3 +24,14 @@
 #define PALLOGRAPH_TARGET_END() PALLOGRAPH_PRAGMA(GCC pop_options)
 #endif
 #endif
+
+namespace pallograph {
+
+// Tells the processor that the caller is waiting in a loop for another thread.
+inline void SpinPause() {
+#if defined(PALLOGRAPH_SSE2)
+  _mm_pause();
+#endif
+}
+
+}  // namespace pallograph
