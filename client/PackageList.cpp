@@ -38,6 +38,7 @@ void ListPackages(const std::string& clientPath, std::string_view pathsXml, RWOT
     if (!PathsXmlListsPackage(pathsXml, name)) continue;
     const std::string lower = LowerCaseAscii(name);
     const std::string full = folder + name;
+    info.AllPackages.push_back(full);
     if (ContainsTextAscii(lower, "_hd.pkg") || ContainsTextAscii(lower, "_hd-part")) {
       info.HasHD = true;
     } else {

@@ -34,6 +34,7 @@ struct RWOTInfo {
   std::string AppTypeFile;   // Path + "app_type.xml"
   bool HasLauncher = false;
   std::string LauncherFile;                       // Path + "WoTLauncher.exe" when it exists
+  std::vector<std::string> AllPackages;           // every listed package, HD included, full paths
   std::vector<std::string> Packages;              // standard-definition packages, full paths
   std::vector<std::string> MapPackages;           // those of Packages starting with a digit
   std::vector<std::string> MapAndSharedPackages;  // map and shared_content packages, HD included

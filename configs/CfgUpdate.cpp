@@ -11,7 +11,7 @@
 
 #ifndef PALLOGRAPH_CONFIGS_URL
 #define PALLOGRAPH_CONFIGS_URL \
-  "https://raw.githubusercontent.com/pallograph/pallograph-configs/master/"
+  "https://raw.githubusercontent.com/pallograph/pallograph/main/data/configs/"
 #endif
 
 namespace pallograph {

@@ -1,5 +1,6 @@
 #include "mods/CamoRepaint.h"
 
+#include "configs/CfgPattern.h"
 #include "platform/PathText.h"
 #include "texture/DDSTexture.h"
 
@@ -14,15 +15,22 @@ bool TCamoRepaint::AcceptCamo(const std::string& lowerName, bool includeHD) cons
   if (!includeHD && IsHDTextureName(lowerName)) return false;
   if (filter_.empty()) return true;
   for (const std::string& item : filter_) {
-    if (item.find(lowerName) != std::string::npos) return true;
+    const bool found = HasWildcards(item) ? MatchesPattern(item, lowerName)
+                                          : item.find(lowerName) != std::string::npos;
+    if (found) return true;
   }
   return false;
+}
+
+bool IsGlossMapName(const std::string& lowerName) {
+  return EndsWith(lowerName, "_gmm.dds") || EndsWith(lowerName, "_gmm_hd.dds");
 }
 
 bool TCamoRepaint::Wanted(const std::string& entryName, bool includeHD) const {
   const std::string lower = LowerCaseAscii(entryName);
   return ExtractFileExt(lower) == ".dds" && StartsWith(lower, "vehicles\\") &&
-         lower.find("\\camouflage\\", 1) != std::string::npos && AcceptCamo(lower, includeHD);
+         lower.find("\\camouflage\\", 1) != std::string::npos && !IsGlossMapName(lower) &&
+         AcceptCamo(lower, includeHD);
 }
 
 void TCamoRepaint::Repaint(int32_t percent, bool includeHD) {

@@ -10,6 +10,9 @@
 
 namespace pallograph {
 
+// True for a metallic/gloss map ("..._gmm.dds" or its HD twin "..._gmm_hd.dds"), lower-cased.
+bool IsGlossMapName(const std::string& lowerName);
+
 class TCamoRepaint final : public TPkgScan {
  public:
   using TPkgScan::TPkgScan;
@@ -17,10 +20,12 @@ class TCamoRepaint final : public TPkgScan {
   // The root's names, lower-cased; an empty list accepts every camouflage texture.
   void SetFilter(const AFList& names);
   // Whether a camouflage entry (lower-cased name) is accepted: HD names only with includeHD,
-  // then everything with an empty filter, else names that occur inside a filter item.
+  // then everything with an empty filter, else names that occur inside a filter item or match
+  // a filter item with wildcards.
   bool AcceptCamo(const std::string& lowerName, bool includeHD) const;
   // Whether a package entry is a camouflage texture this job shades: extension ".dds", under
-  // "vehicles\", a "\camouflage\" folder, and AcceptCamo.
+  // "vehicles\", a "\camouflage\" folder, not a metallic/gloss map beside a camouflage
+  // ("<name>_GMM.dds", which holds no colour), and AcceptCamo.
   bool Wanted(const std::string& entryName, bool includeHD) const;
   // The package walk; percent 0..100 scales red, green and blue, alpha is kept. A texture that
   // cannot be shaded ends it with the exception record; a write failure is recorded and the walk

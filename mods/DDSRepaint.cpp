@@ -1,5 +1,6 @@
 #include "mods/DDSRepaint.h"
 
+#include "configs/CfgPattern.h"
 #include "mods/RepaintCache.h"
 #include "platform/PathText.h"
 
@@ -27,7 +28,9 @@ std::string TDDSRepaint::FindColor(const std::string& entryName, bool includeHD)
   if (isHD && !includeHD) return {};
   for (const RDDSFile& file : files_) {
     if (file.HD != isHD) continue;
-    if (file.Name.find(lower) != std::string::npos) return file.Color;
+    const bool found = HasWildcards(file.Name) ? MatchesPattern(file.Name, lower)
+                                               : file.Name.find(lower) != std::string::npos;
+    if (found) return file.Color;
   }
   return {};
 }

@@ -17,8 +17,8 @@ class TDDSRepaint final : public TPkgScan {
   // its "_hd.dds" twin unless the name already is an HD name. color: "#RRGGBB".
   void AddFiles(const ARFiles& roots, const std::string& color);
   // The colour for a package entry, "" when it is not wanted: the first list entry of the same
-  // HD kind that contains the lower-cased entry name. HD entries are never wanted without
-  // includeHD.
+  // HD kind that contains the lower-cased entry name, or, for a name with wildcards, that the
+  // whole entry name matches. HD entries are never wanted without includeHD.
   std::string FindColor(const std::string& entryName, bool includeHD) const;
   // The package walk. A texture that cannot be repainted ends it with the exception record; a
   // write failure is recorded and the walk goes on. Does nothing when the list is empty.

@@ -91,6 +91,11 @@ void TPkgScan::RepaintTextures(
         return static_cast<bool>(change);
       },
       [&](TPackageReader& reader, uint32_t index, const std::string& name) {
+        if (dryRun_) {
+          if (LogEnabled()) Log("Choose \t" + name);
+          ++filesCount_;
+          return true;
+        }
         if (LogEnabled()) Log("Read \t\t" + name);
         TMemoryStream stream;
         try {

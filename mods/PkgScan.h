@@ -40,6 +40,9 @@ class TPkgScan {
   void SetProgress(std::function<void(uint32_t done, uint32_t wanted)> progress) {
     progress_ = std::move(progress);
   }
+  // A dry run chooses the entries as a real walk would and logs each ("Choose"), but reads and
+  // writes none: FilesCount() is then the number of files the job would write.
+  void SetDryRun(bool dryRun) { dryRun_ = dryRun; }
 
  protected:
   bool LogEnabled() const { return static_cast<bool>(onLog_); }
@@ -66,7 +69,8 @@ class TPkgScan {
   // The walk of the texture jobs: for each file entry in archive order, `select` gives the
   // change to make (empty: the entry is not wanted); the entry is read into memory, changed and
   // saved (SaveEntry). A failed change ends the walk with the exception record whose message is
-  // name + " - failed to create repainted texture!". Never throws.
+  // name + " - failed to create repainted texture!". In a dry run each wanted entry is only
+  // logged and counted. Never throws.
   void RepaintTextures(const std::function<TTextureChange(const std::string& name)>& select);
 
   std::string outPath_;
@@ -76,6 +80,7 @@ class TPkgScan {
   std::string libraryPath_;
   ADDSFileList files_;
   int32_t filesCount_ = 0;
+  bool dryRun_ = false;
   LogSink onLog_;
   std::function<void(uint32_t done, uint32_t wanted)> progress_;
 };

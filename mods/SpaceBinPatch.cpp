@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "configs/CfgPattern.h"
 #include "mods/JobErrors.h"
 #include "mods/PackageReader.h"
 #include "mods/RepaintCache.h"
@@ -21,18 +22,28 @@ void TSpaceBinPatch::AddFiles(const ARFiles& roots, const std::string& color) {
     for (size_t i = 0; i < count; ++i) {
       if (root.Files[i].find("_hd.dds") != std::string::npos) continue;
       files_.push_back(RDDSFile{BackslashesToSlashes(root.Name + root.Files[i]), color, false});
+      patternTaken_.emplace_back();
     }
   }
 }
 
 std::string TSpaceBinPatch::TakeColor(const std::string& textureName) {
-  const auto found = std::find_if(files_.begin(), files_.end(), [&](const RDDSFile& file) {
-    return SameTextAscii(file.Name, textureName);
-  });
-  if (found == files_.end()) return {};
-  std::string color = std::move(found->Color);
-  files_.erase(found);
-  return color;
+  for (size_t i = 0; i < files_.size(); ++i) {
+    const RDDSFile& file = files_[i];
+    if (HasWildcards(file.Name)) {
+      // A pattern stays listed for the other names it matches; each name it takes once.
+      if (MatchesPattern(file.Name, textureName) &&
+          patternTaken_[i].insert(LowerCaseAscii(textureName)).second) {
+        return file.Color;
+      }
+    } else if (SameTextAscii(file.Name, textureName)) {
+      std::string color = file.Color;
+      files_.erase(files_.begin() + static_cast<std::ptrdiff_t>(i));
+      patternTaken_.erase(patternTaken_.begin() + static_cast<std::ptrdiff_t>(i));
+      return color;
+    }
+  }
+  return {};
 }
 
 bool TSpaceBinPatch::PatchData(TBytesArray& data) {
@@ -61,9 +72,36 @@ void TSpaceBinPatch::Patch() {
         return LowerCaseAscii(name).find("space.bin") != std::string::npos;
       },
       [this](TPackageReader& reader, uint32_t index, const std::string& name) {
-        PatchEntry(reader, index, name);
+        if (dryRun_) {
+          ChooseTextures(reader, index, name);
+        } else {
+          PatchEntry(reader, index, name);
+        }
         return false;
       });
+}
+
+void TSpaceBinPatch::ChooseTextures(TPackageReader& reader, uint32_t index,
+                                    const std::string& name) {
+  try {
+    if (LogEnabled()) Log("Read \t" + name);
+    TMemoryStream stream;
+    reader.Extract(index, stream, TEntryKind::SpaceBin);
+    int32_t chosen = 0;
+    WalkSpaceBinTextures(stream.Data(), [&](const RSpaceBinTexture& texture) {
+      if (TakeColor(texture.Name).empty()) return true;
+      if (LogEnabled()) Log("Choose \t" + name + ": " + texture.Name);
+      ++chosen;
+      return !files_.empty();
+    });
+    if (chosen > 0) ++filesCount_;
+  } catch (const EEntryTooLarge& error) {
+    if (LogEnabled()) Log("Refused \t" + name + ": " + error.what());
+    errorText_ = ExceptionRecord(pkgFile_, name, error);
+  } catch (const ERangeError& damage) {
+    if (LogEnabled()) Log("Damaged \t" + name + ": " + damage.what());
+    errorText_ = DamagedFileRecord(pkgFile_, name, damage.what());
+  }
 }
 
 void TSpaceBinPatch::PatchEntry(TPackageReader& reader, uint32_t index, const std::string& name) {

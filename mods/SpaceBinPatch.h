@@ -4,7 +4,9 @@
 // the output.
 #pragma once
 
+#include <set>
 #include <string>
+#include <vector>
 
 #include "configs/CfgFile.h"
 #include "mods/BinaryOps.h"
@@ -20,10 +22,11 @@ class TSpaceBinPatch final : public TPkgScan {
   // root, skipping names that contain "_hd.dds". Lists of several calls accumulate.
   void AddFiles(const ARFiles& roots, const std::string& color);
   // The colour of the first list entry whose name equals `textureName` ignoring ASCII case; the
-  // entry is removed from the list. "" when there is none.
+  // entry is removed from the list. A listed name with wildcards matches every texture name it
+  // fits (ignoring ASCII case), each at most once, and stays listed. "" when there is none.
   std::string TakeColor(const std::string& textureName);
-  // The package walk: the first entry whose path contains "space.bin" is patched. Does nothing
-  // when the list is empty. Failures become the error record.
+  // The package walk: the first entry whose path contains "space.bin" is patched (in a dry run
+  // only read). Does nothing when the list is empty. Failures become the error record.
   void Patch();
   // Repaints the listed textures embedded in a whole space.bin in place (each name is used for
   // one record); true when a texture was replaced. A repainted texture that would not fit in its
@@ -33,8 +36,14 @@ class TSpaceBinPatch final : public TPkgScan {
 
  private:
   void PatchEntry(TPackageReader& reader, uint32_t index, const std::string& name);
+  // Dry run: reads the space.bin into memory and logs each listed texture it holds; counts the
+  // file when there is one. Writes nothing.
+  void ChooseTextures(TPackageReader& reader, uint32_t index, const std::string& name);
   // Deletes a target that is not to be kept, with the folders that this leaves empty.
   void DeleteTarget(const std::string& target) const;
+
+  // Beside each list entry: the lower-cased texture names a wildcard entry has taken.
+  std::vector<std::set<std::string>> patternTaken_;
 };
 
 }  // namespace pallograph

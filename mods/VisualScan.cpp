@@ -1,5 +1,6 @@
 #include "mods/VisualScan.h"
 
+#include "configs/CfgPattern.h"
 #include "mods/JobErrors.h"
 #include "mods/PackageReader.h"
 #include "platform/LastError.h"
@@ -16,7 +17,12 @@ ThVisualScan::ThVisualScan(const RFiles& root, LogSink onLog, const std::string&
       count_(root.Count) {
   const size_t count = count_ > 0 ? std::min<size_t>(count_, root.Files.size()) : 0;
   folders_.reserve(count);
-  for (size_t i = 0; i < count; ++i) folders_.push_back(LowerCaseAscii(root.Files[i]));
+  for (size_t i = 0; i < count; ++i) {
+    std::string folder = LowerCaseAscii(root.Files[i]);
+    // A fragment with wildcards may match anywhere in the path, as a plain one may occur.
+    if (HasWildcards(folder)) folder = "*" + folder + "*";
+    folders_.push_back(std::move(folder));
+  }
 }
 
 ThVisualScan::~ThVisualScan() {
@@ -48,7 +54,9 @@ bool ThVisualScan::InFolders(std::string_view name) const {
   if (count_ < 1) return true;
   const std::string lower = LowerCaseAscii(name);
   for (const std::string& folder : folders_) {
-    if (lower.find(folder) != std::string::npos) return true;
+    const bool found = HasWildcards(folder) ? MatchesPattern(folder, lower)
+                                            : lower.find(folder) != std::string::npos;
+    if (found) return true;
   }
   return false;
 }
@@ -76,6 +84,11 @@ void ThVisualScan::Execute() {
       if (!Wanted() || !InFolders(fileName_)) continue;
       if (!IsSafeRelativePath(fileName_)) {
         if (LogEnabled()) AddLog("Skip \t" + fileName_ + " (unsafe entry name)");
+        continue;
+      }
+      if (dryRun_) {
+        if (LogEnabled()) AddLog("Choose \t" + fileName_);
+        ++filesCount_;
         continue;
       }
       if (LogEnabled()) AddLog("Read \t" + fileName_);

@@ -36,10 +36,14 @@ class ThVisualScan : public ThPkgScan {
   // Kind of folder by the folder part of `name`: 1 "\normal", 2 "\crash", 3 "\collision",
   // 4 "\track", 0 other (first match in that order).
   static uint8_t GetFolderKind(std::string_view name);
-  // True when the root lists no fragments, or the lower-cased name contains one of them.
+  // True when the root lists no fragments, or the lower-cased name contains one of them (a
+  // fragment with wildcards: a part of the name matches it).
   bool InFolders(std::string_view name) const;
 
   const std::string& RootName() const { return rootName_; }
+  // A dry run chooses the models as a real walk would and logs each ("Choose"), but reads and
+  // writes none: FilesCount() is then the number of models chosen. Set before Start().
+  void SetDryRun(bool dryRun) { dryRun_ = dryRun; }
 
  protected:
   // Walks the package and hands each wanted entry's bytes (in fileData_) to Patch(); writes the
@@ -60,6 +64,7 @@ class ThVisualScan : public ThPkgScan {
   std::string outFile_;
   uint8_t partKind_ = kPartNone;
   uint8_t folderKind_ = kFolderOther;
+  bool dryRun_ = false;
 };
 
 }  // namespace pallograph

@@ -9,6 +9,7 @@ void DeclareOptions(TCommandLineReader& reader) {
   reader.AddSwitch("auto-close-console", "| User optional key, bool value", false);
   reader.AddSwitch("no-send-statistic", "\t| User key, bool value", false);
   reader.AddSwitch("no-update-configs", "\t| User key, bool value", false);
+  reader.AddSwitch("dry-run", "\t\t| User key, bool value", false);
   reader.AddTextOption("cpu-count", "\t| User key, int value 1..50", "");
   reader.AddPathOption("wot-path", "\t\t| Key is required, string value", "");
   reader.AddPathOption("mods-path", "\t| User key, string value", "");

@@ -20,6 +20,7 @@ class TGoogleAnalytics;
 struct TRunSettings {
   std::string RunStamp;  // local start time, "yymmdd.hhnnss"
   bool TestMode = false;
+  bool DryRun = false;  // choose entries only: no package, temporary folder, refresh or removal
   bool SilentMode = false;
   bool AutoClose = false;  // cleared again by any failure
   bool WithoutWotmod = false;
@@ -54,6 +55,9 @@ struct TRun {
   // The output folder's lock and the temporary folder's owner mark, held until the end.
   std::unique_ptr<TOwnerLock> OutputLock;
   std::unique_ptr<TOwnerLock> TempFolderMark;
+  // Files the jobs of the running stage reported, and of all stages so far.
+  int64_t StageFiles = 0;
+  int64_t RunFiles = 0;
 
   // Writes a line to the run log when there is one.
   void LogLine(const std::string& text) {

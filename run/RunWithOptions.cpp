@@ -176,9 +176,17 @@ int RunWithOptions(TRun& run) {
   s.WithoutWotmod = reader.OptionSwitch("without-wotmod");
   s.AllInOne = reader.OptionSwitch("allinone-wotmod");
   s.Subfolder = reader.OptionSwitch("subfolder-wotmod");
+  s.DryRun = reader.OptionSwitch("dry-run");
+  if (s.DryRun) {
+    run.Console.Line(
+        "  > Dry run: the chosen entries are counted; nothing is written, removed, "
+        "refreshed or sent");
+    run.Console.Line();
+    run.LogLine("Dry run");
+  }
 
   // 4: statistics.
-  StartStatistics(run);
+  if (!s.DryRun) StartStatistics(run);
 
   // 5-6: configs folder and their refresh.
   const std::string configs = reader.OptionText("configs-path");
@@ -186,7 +194,7 @@ int RunWithOptions(TRun& run) {
                         ? FolderOption(configs)
                         : files.ConfigsFolder;
   run.LogLine("Configs Path: " + s.ConfigsFolder);
-  if (!reader.OptionSwitch("no-update-configs")) {
+  if (!s.DryRun && !reader.OptionSwitch("no-update-configs")) {
     run.Console.Line("  > Check and download configs");
     RefreshConfigs(run);
     run.Console.Line();
@@ -203,8 +211,9 @@ int RunWithOptions(TRun& run) {
     s.OutputFolder = s.WithoutWotmod ? run.Client.ResModsPath : run.Client.ModsPath;
   }
   run.LogLine("Mods Path: " + s.OutputFolder);
-  if (reader.OptionSwitch("remove-wotmod") || AnyStageWanted(reader)) TakeOutputFolder(run);
-  if (!s.WithoutWotmod && reader.OptionSwitch("remove-wotmod")) {
+  const bool remove_old = !s.DryRun && reader.OptionSwitch("remove-wotmod");
+  if (!s.DryRun && (remove_old || AnyStageWanted(reader))) TakeOutputFolder(run);
+  if (!s.WithoutWotmod && remove_old) {
     run.Console.Write("  > Search and delete old wotmod-files... ");
     const int deleted = DeleteOldWotmods(s.OutputFolder, run.Sink());
     run.Console.Line(FilesCountText(deleted));
@@ -215,8 +224,10 @@ int RunWithOptions(TRun& run) {
   ReadStageOptions(run);
   if (AnyStageWanted(reader)) ChooseArchiveLibrary(run);
   ChooseWorkerLimit(run);
-  PrepareRunTempFolder(run);
-  run.LogLine("Temp Path: " + s.TempResFolder);
+  if (!s.DryRun) {
+    PrepareRunTempFolder(run);
+    run.LogLine("Temp Path: " + s.TempResFolder);
+  }
   StartStatisticsTimer(run);
 
   // 15: the stages, the all-in-one package, the end.

@@ -20,6 +20,7 @@
 #include "platform/PathText.h"
 #include "platform/System.h"
 #include "run/CommandLineReader.h"
+#include "run/PackageRoots.h"
 #include "run/ProgramInfo.h"
 #include "run/ProgressLine.h"
 #include "run/RunSettings.h"
@@ -45,6 +46,7 @@ std::string StageFolder(const TRun& run) {
 // One job's result on its console line, shared by the thread and the synchronous jobs.
 void ReportJobResult(TRun& run, const TStageRow& row, const std::string& error_text,
                      int32_t files_count) {
+  run.StageFiles += files_count;
   if (!error_text.empty()) {
     run.Fail(row.JobErrorCode, error_text);
     if (!run.Settings.SilentMode) {
@@ -157,7 +159,24 @@ void DeleteRunTempFolder(TRun& run) {
   if (!folder.empty() && StartsWith(folder, TempFolder())) DeleteFolderTree(folder);
 }
 
+// A dry run's end of a stage: what the packing tail would have found, without packing.
+void FinishDryStage(TRun& run, const TStageRow& row) {
+  run.RunFiles += run.StageFiles;
+  if (run.StageFiles == 0) {
+    run.Console.Line(std::string("    ") + row.EmptyMessage);
+    if (!run.Settings.WithoutWotmod && !run.Settings.AllInOne) {
+      run.Fail(row.EmptyCode, "Dry run: the stage would change no file of the client's packages");
+    }
+  } else {
+    run.Console.Line("    Dry run: " + std::to_string(run.StageFiles) +
+                     (run.StageFiles == 1 ? " file" : " files") +
+                     " would be changed; nothing was written");
+  }
+  run.Console.Line();
+}
+
 void FinishStage(TRun& run, const TStageRow& row, const std::string& stage_folder) {
+  if (run.Settings.DryRun) return FinishDryStage(run, row);
   if (!run.Settings.WithoutWotmod && !run.Settings.AllInOne) {
     PackStage(run, row, stage_folder);
     run.Console.Write("    Delete temporary files... ");
@@ -210,9 +229,9 @@ void RunCrashStage(TRun& run, const TStageRow& row) {
   TMainThreadQueue queue;
   std::vector<TCrashWorker> pending;
   const bool tanks = row.Kind == TStageKind::CrashTanks;
-  for (size_t r = config.Roots.size(); r-- > 0;) {
-    const RFiles& root = config.Roots[r];
-    if (!FileExists(run.Client.Path + root.Name)) continue;
+  const ARFiles packages = ExpandPackageRoots(run.Client, config.Roots);
+  for (size_t r = packages.size(); r-- > 0;) {
+    const RFiles& root = packages[r];
     TCrashWorker worker;
     worker.PackageName = ExtractFileName(root.Name);
     if (tanks) {
@@ -224,6 +243,7 @@ void RunCrashStage(TRun& run, const TStageRow& row) {
       worker.Job = std::make_unique<ThVisualCrashTracks>(
           root, run.Sink(), stage_folder, run.Client.Path, s.ArchiveLibraryFile, queue);
     }
+    worker.Job->SetDryRun(s.DryRun);
     pending.push_back(std::move(worker));
     char line[1024];
     std::snprintf(line, sizeof(line), "Create %s (No: %d, RootName: %s)",
@@ -237,7 +257,7 @@ void RunCrashStage(TRun& run, const TStageRow& row) {
     RunCrashWorkers(run, row, pending, queue);
   }
 
-  if (!FolderIsEmpty(stage_folder)) {
+  if (!s.DryRun && !FolderIsEmpty(stage_folder)) {
     run.LogLine("Creating DDS...");
     ForceDirectories(stage_folder + "vehicles\\");
     // The patched models point at these textures: a package without them would be broken.
@@ -265,6 +285,7 @@ bool RunPackageJob(TRun& run, const TStageRow& row, const std::string& package,
   const std::string head = kResultIndent + PadRight(ExtractFileName(package), 40);
   run.Console.Write(head);
   Job job(package, run.Sink(), stage_folder, run.Client.Path, run.Settings.ArchiveLibraryFile);
+  job.SetDryRun(run.Settings.DryRun);
   TProgressText progress(run.Console, head);
   if (progress.Shown()) {
     job.SetProgress([&progress](uint32_t done, uint32_t wanted) { progress.Show(done, wanted); });
@@ -327,9 +348,8 @@ void RunMapStage(TRun& run, const TStageRow& row) {
       break;
     }
     case TStageKind::Camouflage: {
-      for (const RFiles& root : config.Roots) {
+      for (const RFiles& root : ExpandPackageRoots(run.Client, config.Roots)) {
         const std::string package = run.Client.Path + root.Name;
-        if (!FileExists(package)) continue;
         if (!RunPackageJob<TCamoRepaint>(run, row, package, stage_folder, [&](TCamoRepaint& job) {
               job.SetFilter(root.Files);
               job.Repaint(s.CamoPercent, include_hd);
@@ -347,6 +367,14 @@ void RunMapStage(TRun& run, const TStageRow& row) {
 
 void RunAllInOne(TRun& run) {
   TRunSettings& s = run.Settings;
+  if (s.DryRun) {
+    if (run.RunFiles == 0) {
+      run.Console.Line("  > Dry run: Not found textures!");
+      run.Fail(kExitAllInOneEmpty, "Dry run: no stage would change a file");
+      run.Console.Line();
+    }
+    return;
+  }
   run.Console.Write("  > Files packing... ");
   run.LogLine("Create AllMods...");
   if (FolderIsEmpty(s.TempResFolder)) {
@@ -376,6 +404,7 @@ void RunAllInOne(TRun& run) {
 void RunStages(TRun& run) {
   for (const TStageRow& row : kStages) {
     if (!(run.Settings.*row.On)) continue;
+    run.StageFiles = 0;
     if (row.Runner == TStageRunner::CrashWorkers) {
       RunCrashStage(run, row);
     } else {
