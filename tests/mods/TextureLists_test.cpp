@@ -112,5 +112,54 @@ TEST_F(TextureListsTest, TakeColorIgnoresCaseAndConsumesTheName) {
   EXPECT_EQ(spaceBin_.Files().size(), 1u);
 }
 
+// A listed name with wildcards is matched against the whole entry (or texture) name in every
+// job; one without keeps its plain meaning.
+TEST_F(TextureListsTest, WildcardNamesMatchWholeNames) {
+  repaint_.AddFiles({Root("Content\\Railway\\", {"hd_rw*Carriage*\\*_AM.dds"})}, "#00FF00");
+  struct RCase {
+    const char* Entry;
+    bool IncludeHD;
+    const char* Color;
+  };
+  const RCase repaints[] = {
+      {"content\\railway\\hd_rw_UNI_004_Carriage\\hd_rw_UNI_004_Carriage_01_AM.dds", true,
+       "#00FF00"},
+      {"content\\railway\\hd_rw_UNI_004_Carriage\\hd_rw_UNI_004_Carriage_01_AM_hd.dds", true,
+       "#00FF00"},  // the twin pattern
+      {"content\\railway\\hd_rw_UNI_004_Carriage\\hd_rw_UNI_004_Carriage_01_AM_hd.dds", false, ""},
+      {"content\\railway\\hd_rw_UNI_004_Carriage\\hd_rw_UNI_004_Carriage_01_ANM.dds", true, ""},
+      {"content\\railway\\hd_rw_UNI_006_Platform\\hd_rw_UNI_006_Platform_AM.dds", true, ""},
+      // Not a part of a listed name, as a plain name would be.
+      {"hd_rw_UNI_004_Carriage_01_AM.dds", true, ""},
+  };
+  for (const RCase& c : repaints) {
+    EXPECT_EQ(repaint_.FindColor(c.Entry, c.IncludeHD), c.Color) << c.Entry;
+  }
+
+  camo_.SetFilter({"vehicles\\russian\\camouflage\\bp2025_*.dds"});
+  EXPECT_TRUE(camo_.Wanted("vehicles\\russian\\Camouflage\\bp2025_1.dds", true));
+  EXPECT_FALSE(camo_.Wanted("vehicles\\russian\\Camouflage\\d_day.dds", true));
+  // Metallic/gloss maps beside camouflages hold no colour, filtered or not.
+  EXPECT_FALSE(camo_.Wanted("vehicles\\russian\\Camouflage\\bp2025_1_GMM.dds", true));
+  camo_.SetFilter({});
+  EXPECT_FALSE(camo_.Wanted("vehicles\\russian\\Camouflage\\manticore_2025_4_GMM.dds", true));
+  EXPECT_FALSE(camo_.Wanted("vehicles\\russian\\Camouflage\\manticore_2025_4_gmm_hd.dds", true));
+  EXPECT_TRUE(camo_.Wanted("vehicles\\russian\\Camouflage\\manticore_2025_4.dds", true));
+
+  // A pattern stays listed and takes each texture name once; a plain name is used once.
+  spaceBin_.AddFiles({Root("content\\MilitaryEnvironment\\", {"hd_mle???_A??_*\\*_AM.dds"})},
+                     "#FF0000");
+  spaceBin_.AddFiles({Root("content\\", {"prop.dds"})}, "#0000FF");
+  const std::string sherman =
+      "content/MilitaryEnvironment/hd_mle101_A05_M4_Sherman/hd_mle101_A05_M4_Sherman_AM.dds";
+  EXPECT_EQ(spaceBin_.TakeColor(sherman), "#FF0000");
+  EXPECT_EQ(spaceBin_.TakeColor(sherman), "");
+  EXPECT_EQ(spaceBin_.TakeColor("CONTENT/MilitaryEnvironment/hd_mle103_A20_Jackson/x_am.dds"),
+            "#FF0000");
+  EXPECT_EQ(spaceBin_.TakeColor("content/MilitaryEnvironment/hd_mle001_Fuel/x_AM.dds"), "");
+  EXPECT_EQ(spaceBin_.TakeColor("content/prop.dds"), "#0000FF");
+  EXPECT_EQ(spaceBin_.Files().size(), 1u);
+}
+
 }  // namespace
 }  // namespace pallograph

@@ -58,6 +58,12 @@ TEST(ThVisualScanTest, InFoldersMatchesFragmentsIgnoringCase) {
   EXPECT_TRUE(job.InFolders("VEHICLES\\GERMANY\\PZ_IV\\crash\\hull.visual"));
   EXPECT_FALSE(job.InFolders("vehicles\\russian\\R11_MS-10\\crash\\hull.visual"));
   EXPECT_FALSE(job.InFolders("vehicles\\russian\\R04_T-34\\crash\\hull.visual"));
+  // A fragment with wildcards matches a part of the path, as a plain one occurs in it.
+  ThVisualCrashTracks styled(Root("res\\packages\\a.pkg", {"\\_skins\\*\\crash\\lod?\\"}), nullptr,
+                             "\\out\\", "\\client\\", test::LibraryFile(), queue);
+  EXPECT_TRUE(styled.InFolders("vehicles\\a\\A05\\_skins\\Style1\\crash\\lod0\\hull.visual"));
+  EXPECT_FALSE(styled.InFolders("vehicles\\a\\A05\\crash\\lod0\\hull.visual"));
+  EXPECT_FALSE(styled.InFolders("vehicles\\a\\A05\\_skins\\Style1\\crash\\lod10\\hull.visual"));
 }
 
 }  // namespace
