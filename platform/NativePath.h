@@ -11,6 +11,10 @@ namespace pallograph {
 std::string ToNativePath(std::string_view path);
 // Operating system's path -> program path ("/home/me/wot" -> "\home\me\wot" on POSIX).
 std::string FromNativePath(std::string_view path);
+// Whether the program's path form can carry the native path there and back. False on POSIX for
+// a path that holds '\': a character of file names there, which the program's form would take
+// for a separator. Always true on Windows.
+bool ProgramPathCanHold(std::string_view native);
 
 }  // namespace pallograph
 

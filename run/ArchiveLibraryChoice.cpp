@@ -35,7 +35,7 @@ void ChooseArchiveLibrary(TRun& run) {
              ExtractEmbeddedArchiveLibrary(extracted)) {
     s.ArchiveLibraryFile = extracted;
     s.ArchiveLibraryExtracted = true;
-    run.LogLine("Extract 7-zip dll: " + extracted);
+    run.LogLine("Extract 7-zip dll: " + ToNativePath(extracted));
   } else {
     for (const std::string& candidate : SystemArchiveLibraryCandidates()) {
       if (FileExists(candidate)) {
@@ -45,20 +45,19 @@ void ChooseArchiveLibrary(TRun& run) {
     }
   }
   if (s.ArchiveLibraryFile.empty()) {
-    run.Console.Line("    The 7-Zip library (" + ArchiveLibraryFileName() +
-                     ") was not found: install it (Debian: p7zip-full) or put it next to the "
-                     "program.");
-    run.Console.Line();
+    run.Console.ErrorLine("Pallograph: the 7-Zip library (" + ArchiveLibraryFileName() +
+                          ") was not found: install it (Debian: p7zip-full) or put it next to "
+                          "the program.");
     run.LogLine("7-zip library not found");
   } else {
-    run.LogLine("7-zip library: " + s.ArchiveLibraryFile);
+    run.LogLine("7-zip library: " + ToNativePath(s.ArchiveLibraryFile));
   }
 }
 
 void RemoveExtractedArchiveLibrary(TRun& run) {
   TRunSettings& s = run.Settings;
   if (!s.ArchiveLibraryExtracted || !FileExists(s.ArchiveLibraryFile)) return;
-  run.LogLine("Remove 7-zip dll: " + s.ArchiveLibraryFile);
+  run.LogLine("Remove 7-zip dll: " + ToNativePath(s.ArchiveLibraryFile));
   DeleteFileAt(s.ArchiveLibraryFile);
   RemoveDirectoryAt(ExtractFilePath(s.ArchiveLibraryFile));
 }

@@ -13,4 +13,12 @@ std::string NormalizeColor(const std::string& text) {
   return result.size() < 7 ? "#FFFFFF" : result;
 }
 
+bool IsColorText(const std::string& text) {
+  size_t digits = 0;
+  for (const char c : text) {
+    if (std::isxdigit(static_cast<unsigned char>(c))) ++digits;
+  }
+  return digits >= 6;
+}
+
 }  // namespace pallograph

@@ -166,13 +166,15 @@ TProperty* TCommandLineReader::FindOption(std::string_view name, bool switchesOn
 }
 
 bool TCommandLineReader::TakeLongOption(std::string_view name, TProperty*& waiting) {
-  waiting = nullptr;
+  EndWait(waiting);
   const bool enable = name.size() >= 7 && SameTextAscii(name.substr(0, 7), "enable-");
   const bool disable = name.size() >= 8 && SameTextAscii(name.substr(0, 8), "disable-");
   if (enable || disable) {
     if (TProperty* option = FindOption(name.substr(enable ? 7 : 8), true)) {
       option->SwitchValue = enable;
       option->Seen = true;
+    } else {
+      IgnoredWords.push_back("--" + std::string(name));
     }
     return true;
   }
@@ -193,15 +195,25 @@ bool TCommandLineReader::TakeLongOption(std::string_view name, TProperty*& waiti
 
 bool TCommandLineReader::TakeShortSwitches(std::string_view letters) {
   if (letters.empty()) return false;
+  bool ignored = false;
   for (const char letter : letters) {
+    bool known = false;
     for (TProperty& option : Options) {
       if (option.Kind == TPropertyKind::okSwitch && option.ShortChar == letter) {
         option.SwitchValue = !option.SwitchDefault;
         option.Seen = true;
+        known = true;
       }
     }
+    ignored = ignored || !known;
   }
+  if (ignored) IgnoredWords.push_back("-" + std::string(letters));
   return true;
+}
+
+void TCommandLineReader::EndWait(TProperty*& waiting) {
+  if (waiting) ValuelessOptions.push_back(waiting->Name);
+  waiting = nullptr;
 }
 
 void TCommandLineReader::TakeWord(const std::string& word, TProperty*& waiting) {
@@ -217,6 +229,8 @@ void TCommandLineReader::TakeWord(const std::string& word, TProperty*& waiting) 
 void TCommandLineReader::StartParse() {
   FailedOption.clear();
   FreeArguments.clear();
+  IgnoredWords.clear();
+  ValuelessOptions.clear();
   for (TProperty& option : Options) option.Seen = false;
 }
 
@@ -225,6 +239,13 @@ bool TCommandLineReader::ParseArguments(const std::string& text) {
   const size_t length = text.size();
   size_t pos = 0;
   TProperty* waiting = nullptr;
+  // The waiting option's name ended in "=": with nothing after it, its value is empty, which is
+  // a value given.
+  bool waitAfterEquals = false;
+  const auto endWait = [&] {
+    if (waitAfterEquals) waiting = nullptr;
+    EndWait(waiting);
+  };
 
   // False at the first parse error; `pos` then marks where it happened.
   auto walk = [&]() -> bool {
@@ -235,11 +256,13 @@ bool TCommandLineReader::ParseArguments(const std::string& text) {
         pos += doubleDash ? 2 : 1;
         const size_t start = pos;
         while (pos < length && text[pos] != ' ' && text[pos] != '=') ++pos;
+        endWait();
         if (!TakeLongOption(std::string_view(text).substr(start, pos - start), waiting)) {
           return false;
         }
+        waitAfterEquals = waiting && pos < length && text[pos] == '=';
       } else if (c == '-') {
-        waiting = nullptr;
+        endWait();
         const size_t start = ++pos;
         while (pos < length && text[pos] != ' ') ++pos;
         if (!TakeShortSwitches(std::string_view(text).substr(start, pos - start))) {
@@ -265,6 +288,7 @@ bool TCommandLineReader::ParseArguments(const std::string& text) {
       }
       ++pos;
     }
+    endWait();
     return true;
   };
 
@@ -293,12 +317,13 @@ bool TCommandLineReader::ParseArgumentWords(const std::vector<std::string>& word
           TakeWord(std::string(body.substr(equals + 1)), waiting);
         }
       } else if (!word.empty() && word[0] == '-') {
-        waiting = nullptr;
+        EndWait(waiting);
         if (!TakeShortSwitches(std::string_view(word).substr(1))) return false;
       } else {
         TakeWord(word, waiting);
       }
     }
+    EndWait(waiting);
     return true;
   };
 

@@ -100,6 +100,12 @@ class TCommandLineReader {
   bool Parsed = false;
   std::vector<TProperty> Options;
   std::vector<std::string> FreeArguments;  // words that are not option values
+  // Words the last parse passed over without effect: short switches with a letter that
+  // abbreviates no switch ("-x", "-wot-path=..."), "--enable-"/"--disable-" names of no switch.
+  std::vector<std::string> IgnoredWords;
+  // Names of options that waited for a value and got none: another option or the end followed
+  // the name without "=". Such an option keeps its text.
+  std::vector<std::string> ValuelessOptions;
   std::string ListingHeader = "The following command line options are valid: ";
   std::string FailedOption;  // undeclared long option that stopped the last parse
   // Receives every parse-error message (see ReportParseError).
@@ -116,8 +122,11 @@ class TCommandLineReader {
   // A long option's name (without "--"): sets a switch or makes the option wait for its value.
   // False for an undeclared name (FailedOption is set).
   bool TakeLongOption(std::string_view name, TProperty*& waiting);
-  // The letters of a short switch word; false for none.
+  // The letters of a short switch word; false for none. A letter that abbreviates no switch
+  // puts the word into IgnoredWords.
   bool TakeShortSwitches(std::string_view letters);
+  // The option waiting for a value gets none: it goes into ValuelessOptions.
+  void EndWait(TProperty*& waiting);
   // A word ends the wait: it becomes the waiting option's value or a free argument.
   void TakeWord(const std::string& word, TProperty*& waiting);
   void StartParse();

@@ -3,6 +3,9 @@
 #include <cstdio>
 
 #include "platform/Console.h"
+#include "platform/ConsoleInput.h"
+#include "platform/TextLineEnd.h"
+#include "run/Interruption.h"
 
 namespace pallograph {
 
@@ -13,14 +16,16 @@ bool TConsole::Interactive() const {
 
 void TConsole::Line(const std::string& text) {
   if (silent_) return;
-  std::fwrite(text.data(), 1, text.size(), stdout);
+  const std::string shown = WithSystemLineBreaks(text);
+  std::fwrite(shown.data(), 1, shown.size(), stdout);
   std::fputc('\n', stdout);
   std::fflush(stdout);
 }
 
 void TConsole::Write(const std::string& text) {
   if (silent_) return;
-  std::fwrite(text.data(), 1, text.size(), stdout);
+  const std::string shown = WithSystemLineBreaks(text);
+  std::fwrite(shown.data(), 1, shown.size(), stdout);
   std::fflush(stdout);
 }
 
@@ -48,9 +53,9 @@ std::string OneLine(const std::string& text) {
 std::string TConsole::ReadLine() {
   if (silent_) return {};
   std::string line;
-  int c;
-  while ((c = std::fgetc(stdin)) != EOF && c != '\n') line += static_cast<char>(c);
-  if (!line.empty() && line.back() == '\r') line.pop_back();
+  ReadInputLine(line);
+  // Ctrl+C at a prompt ends the run like anywhere else.
+  StopIfInterrupted();
   return line;
 }
 

@@ -14,14 +14,15 @@ class TConsole {
   // Not silent, and standard output is a terminal: a line may be rewritten in place.
   bool Interactive() const;
 
-  // The text and a line break; with no text, an empty line.
+  // The text and a line break; with no text, an empty line. CR LF inside the text becomes the
+  // system's line break.
   void Line(const std::string& text = "");
-  // The text without a line break, flushed.
+  // The text without a line break, flushed; CR LF as in Line.
   void Write(const std::string& text);
   // The text as one line on standard error (line breaks inside it become " / ").
   void ErrorLine(const std::string& text);
   // One line from standard input without its line break; "" at once in silent mode or at the
-  // end of the input.
+  // end of the input. Throws TRunInterrupted when a stop request arrives while it waits.
   std::string ReadLine();
 
  private:

@@ -1,6 +1,7 @@
 // The process exit codes. The start-up failures end the run at once; every other failure is
-// recorded while the code is still 0, so the first failure names the run's result. On POSIX the
-// caller sees the code modulo 256; the codes stay distinct there.
+// recorded while the code is still 0, so the first failure names the run's result. The console
+// and the run log give the full code; on POSIX the process ends with the code minus 16000
+// (platform/ProcessEnd.h), and a stopped run with 128 + the signal's number (Interruption.h).
 #pragma once
 
 namespace pallograph {
@@ -9,6 +10,9 @@ inline constexpr int kExitNoClientPath = 16001;
 inline constexpr int kExitClientError = 16002;
 inline constexpr int kExitClientExeMissing = 16003;
 inline constexpr int kExitNoPackages = 16004;
+// The command line is not understood (an unknown option, a word that belongs to no option, an
+// option without its value, a value the program cannot use): nothing runs.
+inline constexpr int kExitUsage = 16009;
 // Another run kept the output folder locked for longer than this run waits.
 inline constexpr int kExitOutputFolderBusy = 16010;
 // Missing or empty config files.

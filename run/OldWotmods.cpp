@@ -31,7 +31,30 @@ int ScanFolder(const std::string& folder, const LogSink& log) {
   return deleted;
 }
 
+int CountFolder(const std::string& folder, const std::string& prefix, const std::string& newStem) {
+  int count = 0;
+  for (const TDirEntry& entry : ListDirectory(folder)) {
+    if (entry.IsLink) continue;
+    if (entry.IsDirectory) {
+      count += CountFolder(folder + entry.Name + kPathDelim, prefix, newStem);
+      continue;
+    }
+    const std::string lower = LowerCaseAscii(entry.Name);
+    if (LowerCaseAscii(ExtractFileExt(entry.Name)) == ".wotmod" && StartsWith(lower, prefix) &&
+        !StartsWith(lower, newStem)) {
+      ++count;
+    }
+  }
+  return count;
+}
+
 }  // namespace
+
+int CountOldWotmods(const std::string& folder, const std::string& prefix,
+                    const std::string& newStem) {
+  return CountFolder(IncludeTrailingBackslash(folder), LowerCaseAscii(prefix),
+                     LowerCaseAscii(newStem));
+}
 
 int DeleteOldWotmods(const std::string& folder, const LogSink& log) {
   if (log) log("Search old wotmods...");

@@ -13,4 +13,11 @@ namespace pallograph {
 // deleted.
 int DeleteOldWotmods(const std::string& folder, const LogSink& log);
 
+// Counts, below the folder (recursively, links not followed), the packages that earlier runs of
+// one mod left: ".wotmod" files (any case) whose name starts with `prefix` (the mod's default
+// name up to its version, any case), except those whose name starts with `newStem` (the package
+// this run just wrote and its parts).
+int CountOldWotmods(const std::string& folder, const std::string& prefix,
+                    const std::string& newStem);
+
 }  // namespace pallograph

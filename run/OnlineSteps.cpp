@@ -10,6 +10,7 @@
 #include "run/CommandLineReader.h"
 #include "run/Console.h"
 #include "run/ExitCodes.h"
+#include "run/Interruption.h"
 #include "run/ProgramFiles.h"
 #include "run/ProgramInfo.h"
 #include "run/RunSettings.h"
@@ -53,7 +54,7 @@ void RunHelpPrompts(TRun& run) {
   run.Console.Line();
   run.Console.Write("  > Check and download configs? [Press Y/N and ENTER] ");
   if (AnsweredYes(run.Console.ReadLine())) {
-    const RProgramFiles files = LocateProgramFiles();
+    RProgramFiles files = LocateProgramFiles();
     PrepareProgramFiles(files);
     run.Settings.ConfigsFolder = files.ConfigsFolder;
     RefreshConfigs(run);
@@ -69,6 +70,7 @@ void RefreshConfigs(TRun& run) {
     run.Console.Line(result == kCfgCurrent   ? "OK"
                      : result == kCfgUpdated ? "Updated"
                                              : "Disconnect");
+    StopIfInterrupted();
   }
 }
 

@@ -5,10 +5,12 @@
 #include "platform/FileSystem.h"
 #include "platform/GuidText.h"
 #include "platform/IntegerText.h"
+#include "platform/NativePath.h"
 #include "platform/OwnerLock.h"
 #include "platform/PathText.h"
 #include "platform/System.h"
 #include "run/ExitCodes.h"
+#include "run/Interruption.h"
 #include "run/RunSettings.h"
 #include "run/StartupHalt.h"
 
@@ -57,32 +59,44 @@ int RemoveStaleTempPackages(const std::string& folder, const LogSink& log) {
   return removed;
 }
 
-void TakeOutputFolder(TRun& run) {
+void TakeOutputFolder(TRun& run, int failureCode) {
   const std::string& folder = run.Settings.OutputFolder;
+  const std::string shown = ToNativePath(folder);
+  std::string unusable;
   if (!DirectoryExists(folder) && !ForceDirectories(folder)) {
-    run.LogLine("Output folder not usable, no lock taken: " + folder);
+    unusable =
+        PathExists(ExcludeTrailingBackslash(folder))
+            ? "the output folder is a file: " + ToNativePath(ExcludeTrailingBackslash(folder))
+            : "the output folder cannot be made: " + shown;
+  } else if (!FolderIsWritable(folder)) {
+    unusable = "the output folder cannot be written: " + shown;
+  }
+  if (!unusable.empty()) {
+    if (failureCode != 0) HaltStartup(run, "", failureCode, unusable + "; nothing was built");
+    run.LogLine("Output folder not usable, no lock taken: " + shown);
     return;
   }
   const std::string path = folder + kOutputLockName;
   TOwnerLock::TState state = TOwnerLock::Take(path, run.OutputLock);
   if (state == TOwnerLock::TState::Held) {
-    run.LogLine("Output folder in use by another run: " + folder);
+    run.LogLine("Output folder in use by another run: " + shown);
     run.Console.Write("  > Waiting for another run of the program on the same folder... ");
     const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(WaitSeconds());
     while (state == TOwnerLock::TState::Held && std::chrono::steady_clock::now() < until) {
       SleepMs(kPollMs);
+      StopIfInterrupted();
       state = TOwnerLock::Take(path, run.OutputLock);
     }
     if (state == TOwnerLock::TState::Held) {
       run.Console.Line("Busy!");
-      HaltStartup(run, "    Another run of the program is writing to " + folder,
-                  kExitOutputFolderBusy);
+      HaltStartup(run, "", kExitOutputFolderBusy,
+                  "another run of the program is writing to " + shown);
     }
     run.Console.Line("OK");
     run.Console.Line();
   }
   if (state != TOwnerLock::TState::Taken) {
-    run.LogLine("Output folder lock not taken: " + path);
+    run.LogLine("Output folder lock not taken: " + ToNativePath(path));
     return;
   }
   RemoveStaleTempPackages(folder, run.Sink());

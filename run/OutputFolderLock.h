@@ -15,10 +15,11 @@ inline constexpr const char* kOutputLockName = "Pallograph.lock";
 // Takes the output folder's lock for the run (run.OutputLock), creating the folder when it is
 // missing. While another running process holds it, waits (up to PALLOGRAPH_LOCK_WAIT seconds,
 // default 30) with a console line; still held then, the run ends with kExitOutputFolderBusy. A
-// folder that cannot be created or a lock file that cannot be made only gives a log line: the
-// stages then report the folder's failure themselves. With the lock, removes stale temporary
-// packages below the folder.
-void TakeOutputFolder(TRun& run);
+// folder that cannot be created or written ends the run before anything is processed with
+// `failureCode` and a cause that names the folder; with `failureCode` 0 (nothing is going to be
+// written there) it only gives a log line. With the lock, removes stale temporary packages below
+// the folder. A stop request ends the wait (TRunInterrupted).
+void TakeOutputFolder(TRun& run, int failureCode);
 
 // Deletes, below the folder (recursively, links not followed), the temporary package files that
 // the packer writes ("<name>.wotmod.{GUID}.tmp"). Only safe while the folder's lock is held.

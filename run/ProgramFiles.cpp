@@ -25,24 +25,31 @@ RProgramFiles LocateProgramFiles() {
       SameTextAscii(ExtractFileName(ExcludeTrailingBackslash(program)), "bin") &&
       DirectoryExists(shipped);
   files.Installed = installedLayout || !FolderIsWritable(program);
-  const std::string config = AppDataFolder();
-  const std::string state = UserStateFolder();
-  if (!files.Installed || config.empty() || state.empty()) {
-    files.Installed = false;
+  if (!files.Installed) {
     files.ConfigsFolder = program;
     files.LogFile = program + kLogFileName;
     return files;
   }
-  files.ConfigsFolder = IncludeTrailingBackslash(config) + kUserFolderName + kPathDelim;
-  files.LogFile = IncludeTrailingBackslash(state) + kUserFolderName + kPathDelim + kLogFileName;
   files.InstalledConfigs = installedLayout ? shipped : program;
+  const std::string config = AppDataFolder();
+  const std::string state = UserStateFolder();
+  files.ConfigsFolder = config.empty()
+                            ? files.InstalledConfigs
+                            : IncludeTrailingBackslash(config) + kUserFolderName + kPathDelim;
+  if (!state.empty()) {
+    files.LogFile = IncludeTrailingBackslash(state) + kUserFolderName + kPathDelim + kLogFileName;
+  }
   return files;
 }
 
-bool PrepareProgramFiles(const RProgramFiles& files) {
+bool PrepareProgramFiles(RProgramFiles& files) {
   if (!files.Installed) return true;
-  bool ok =
-      ForceDirectories(files.ConfigsFolder) && ForceDirectories(ExtractFilePath(files.LogFile));
+  bool ok = files.LogFile.empty() || ForceDirectories(ExtractFilePath(files.LogFile));
+  if (files.ConfigsFolder == files.InstalledConfigs) return ok;
+  if (!ForceDirectories(files.ConfigsFolder)) {
+    files.ConfigsFolder = files.InstalledConfigs;
+    return false;
+  }
   for (const TDirEntry& entry : ListDirectory(files.InstalledConfigs)) {
     if (entry.IsDirectory || !SameTextAscii(ExtractFileExt(entry.Name), ".cfg")) continue;
     const std::string target = files.ConfigsFolder + entry.Name;

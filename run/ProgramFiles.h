@@ -15,14 +15,17 @@ namespace pallograph {
 struct RProgramFiles {
   bool Installed = false;
   std::string ConfigsFolder;     // trailing '\'
-  std::string LogFile;           // the run log's path
+  std::string LogFile;           // the run log's path; "" when there is no folder for it
   std::string InstalledConfigs;  // installed: the shipped configs' folder (trailing '\'), else ""
 };
 
-// Finds the folders; creates nothing.
+// Finds the folders; creates nothing. An installed program whose user has no home folder reads
+// the shipped configs where they lie and has no log file.
 RProgramFiles LocateProgramFiles();
 // Installed: makes the user's configs folder and copies every shipped config that is missing
-// there; makes the log's folder. Portable: nothing. False when a folder cannot be made.
-bool PrepareProgramFiles(const RProgramFiles& files);
+// there; makes the log's folder. A configs folder that cannot be made leaves the configs read
+// where they were installed (ConfigsFolder = InstalledConfigs). Portable: nothing. False when a
+// folder or a copy failed.
+bool PrepareProgramFiles(RProgramFiles& files);
 
 }  // namespace pallograph

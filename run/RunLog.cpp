@@ -4,13 +4,9 @@
 #include <cstdio>
 #include <mutex>
 
+#include "platform/TextLineEnd.h"
+
 namespace pallograph {
-
-namespace {
-
-const char kLineEnd[] = "\r\n";
-
-}  // namespace
 
 std::string LogTimestamp(std::time_t seconds, int milliseconds) {
   std::tm local{};
@@ -29,14 +25,15 @@ std::string LogTimestamp(std::time_t seconds, int milliseconds) {
 
 TLog::TLog(const std::string& fileName, const std::string& header) {
   if (!file_.Open(fileName, TFile::Mode::Append)) return;
-  const std::string opening =
-      "/" + std::string(90, '-') + "\\" + kLineEnd + header + kLineEnd + kLineEnd;
+  const std::string end = TextLineEnd();
+  const std::string opening = "/" + std::string(90, '-') + "\\" + end + header + end + end;
   if (!file_.WriteExact(opening.data(), opening.size()) || !file_.Flush()) file_.Close();
 }
 
 TLog::~TLog() {
   if (!file_.IsOpen()) return;
-  file_.WriteExact(kLineEnd, 2);
+  const std::string end = TextLineEnd();
+  file_.WriteExact(end.data(), end.size());
   file_.Close();
 }
 
@@ -48,8 +45,8 @@ void TLog::WriteLine(const std::string& message) {
   const auto millis =
       std::chrono::duration_cast<std::chrono::milliseconds>(sinceEpoch - seconds).count();
   const std::string entry =
-      LogTimestamp(static_cast<std::time_t>(seconds.count()), static_cast<int>(millis)) + message +
-      kLineEnd;
+      LogTimestamp(static_cast<std::time_t>(seconds.count()), static_cast<int>(millis)) +
+      WithSystemLineBreaks(message) + TextLineEnd();
   file_.WriteExact(entry.data(), entry.size());
   file_.Flush();
 }

@@ -1,7 +1,8 @@
 // The run log: an optional diagnostic file that accumulates one section per run. Each section
 // opens with a separator line and a header, holds one timestamped entry per line
 // ("yyyy-mm-dd hh:nn:ss.zzz: message", local time) and ends with an empty line. Lines end in
-// CR LF. A file that cannot be opened turns the log off silently. Main thread only: workers hand
+// the system's line break (CR LF on Windows, LF on POSIX), also those inside a message. A file
+// that cannot be opened turns the log off; IsOpen() tells the run. Main thread only: workers hand
 // their text to the main thread first.
 #pragma once
 

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "client/WOTInfo.h"
+#include "platform/NativePath.h"
 #include "platform/OwnerLock.h"
 #include "run/Console.h"
 #include "run/ExitCodes.h"
@@ -63,7 +64,13 @@ struct TRun {
   void LogLine(const std::string& text) {
     if (Log) Log->WriteLine(text);
   }
-  LogSink Sink() { return MakeLogSink(Log.get()); }
+  // The sink for jobs and helpers: their lines name program paths, which the log shows in the
+  // system's form.
+  LogSink Sink() {
+    if (!Log) return {};
+    TLog* log = Log.get();
+    return [log](const std::string& line) { log->WriteLine(ToNativePath(line)); };
+  }
   // Records a failure: the first code wins; the console waits for enter at the end.
   void Fail(int code) {
     ExitCode.Fail(code);

@@ -4,10 +4,12 @@
 
 #include "platform/FileSystem.h"
 #include "platform/GuidText.h"
+#include "platform/NativePath.h"
 #include "platform/OwnerLock.h"
 #include "platform/PathText.h"
 #include "platform/System.h"
 #include "run/RunSettings.h"
+#include "run/StartupHalt.h"
 
 namespace pallograph {
 
@@ -32,6 +34,24 @@ int RemoveStaleRunFolders(const std::string& tempFolder, const LogSink& log) {
   return removed;
 }
 
+void CheckSystemTempFolder(TRun& run, int failureCode) {
+  const std::string temp = TempFolder();
+  std::string cause;
+  if (!DirectoryExists(temp)) {
+    cause = "the temporary folder does not exist: ";
+  } else if (!FolderIsWritable(temp)) {
+    cause = "the temporary folder cannot be written: ";
+  } else {
+    return;
+  }
+  HaltStartup(run, "", failureCode, cause + ToNativePath(temp) + "; nothing was built");
+}
+
+void DeleteRunTempFolder(TRun& run) {
+  const std::string& folder = run.Settings.RunTempFolder;
+  if (!folder.empty() && StartsWith(folder, TempFolder())) DeleteFolderTree(folder);
+}
+
 void PrepareRunTempFolder(TRun& run) {
   TRunSettings& s = run.Settings;
   const std::string temp = TempFolder();
@@ -41,7 +61,8 @@ void PrepareRunTempFolder(TRun& run) {
   std::string guid = NewGuidText();
   if (TOwnerLock::Take(temp + guid + kTempMarkExtension, run.TempFolderMark) !=
       TOwnerLock::TState::Taken) {
-    run.LogLine("Temporary folder mark not taken: " + temp + guid + kTempMarkExtension);
+    run.LogLine("Temporary folder mark not taken: " +
+                ToNativePath(temp + guid + kTempMarkExtension));
   }
   s.RunTempFolder = temp + guid + kPathDelim;
   s.TempResFolder = s.RunTempFolder + "res" + kPathDelim;

@@ -7,12 +7,15 @@
 #include "platform/Console.h"
 #include "platform/FileSystem.h"
 #include "platform/IntegerText.h"
+#include "platform/Interrupt.h"
 #include "platform/NativePath.h"
 #include "platform/PathText.h"
 #include "platform/System.h"
 #include "run/ArchiveLibraryChoice.h"
+#include "run/ClientDiagnosis.h"
 #include "run/ColorText.h"
 #include "run/CommandLineReader.h"
+#include "run/Interruption.h"
 #include "run/OldWotmods.h"
 #include "run/OnlineSteps.h"
 #include "run/OutputFolderLock.h"
@@ -41,14 +44,17 @@ void AnalyseClient(TRun& run) {
   TCommandLineReader& reader = *run.Reader;
   run.Console.Write("  > Search and analysis of the game client... ");
   const std::string wot_path = reader.OptionText("wot-path");
-  if (wot_path.empty()) HaltStartup(run, "Not found!", kExitNoClientPath);
+  const auto halt = [&](const char* message, int code) {
+    HaltStartup(run, message, code, ClientFailureCause(wot_path, run.Client, code));
+  };
+  if (wot_path.empty()) halt("Not found!", kExitNoClientPath);
   ReadWOTInfo(AbsoluteProgramPath(wot_path), run.Client);
-  if (run.Client.Error) HaltStartup(run, "Error!", kExitClientError);
-  if (!FileExists(run.Client.RunExe)) HaltStartup(run, "Not found!", kExitClientExeMissing);
-  if (run.Client.Packages.empty()) HaltStartup(run, "No pkg-files!", kExitNoPackages);
+  if (run.Client.Error) halt("Error!", kExitClientError);
+  if (!FileExists(run.Client.RunExe)) halt("Not found!", kExitClientExeMissing);
+  if (run.Client.Packages.empty()) halt("No pkg-files!", kExitNoPackages);
   run.Console.Line("OK");
   run.Console.Line();
-  run.LogLine("WOT Path: " + run.Client.Path);
+  run.LogLine("WOT Path: " + ToNativePath(run.Client.Path));
 }
 
 void LogStageSwitch(TRun& run, const char* name, bool on) {
@@ -120,15 +126,60 @@ void ChooseWorkerLimit(TRun& run) {
   run.LogLine("CPU Count: " + std::to_string(run.Settings.WorkerLimit));
 }
 
-// Whether any mod stage will run: only then does the run write into the output folder.
-bool AnyStageWanted(TCommandLineReader& reader) {
+// The first mod stage that will run; nullptr for none. Only when a stage runs does the run write
+// into the output folder.
+const TStageRow* FirstWantedStage(TCommandLineReader& reader) {
   for (const TStageRow& row : kStages) {
-    if (!reader.OptionText(row.Option).empty()) return true;
+    if (!reader.OptionText(row.Option).empty()) return &row;
   }
-  return false;
+  return nullptr;
+}
+
+bool AnyStageWanted(TCommandLineReader& reader) { return FirstWantedStage(reader) != nullptr; }
+
+// The folders the stages write to, checked before anything is processed: a folder that cannot
+// be written ends the run with the code the first stage's writing would have given (its job's
+// code for the temporary folder and for loose files, its packing code for packages).
+void CheckFoldersAndTakeOutputFolder(TRun& run, bool remove_old) {
+  TCommandLineReader& reader = *run.Reader;
+  const TRunSettings& s = run.Settings;
+  const TStageRow* first = FirstWantedStage(reader);
+  if (first && !s.WithoutWotmod) CheckSystemTempFolder(run, first->JobErrorCode);
+  int output_code = 0;
+  if (first) {
+    output_code = s.WithoutWotmod ? first->JobErrorCode
+                  : s.AllInOne    ? kExitAllInOnePackFailed
+                                  : first->PackFailedCode;
+  }
+  if (first || remove_old) TakeOutputFolder(run, output_code);
+}
+
+// A run without a mod builds nothing; a run with only --remove-wotmod is a clean-up.
+void SayWhenNoModChosen(TRun& run) {
+  if (AnyStageWanted(*run.Reader) || run.Reader->OptionSwitch("remove-wotmod")) return;
+  run.Console.Line(
+      "  > No mod was chosen, nothing is built: give one or more of --DPT-mod, --CCT-mod, "
+      "--MEM-mod, --CTM-mod, --SpaceBin-mod, --CAMO-mod");
+  run.Console.Line();
+  run.LogLine("No mod chosen");
+}
+
+// The run log of --log; a log that cannot be written is said once.
+void OpenRunLog(TRun& run, const RProgramFiles& files) {
+  run.Log =
+      std::make_unique<TLog>(files.LogFile, std::string("Version ") + kProgramVersion + " Build " +
+                                                kProgramBuild + " Date " + kProgramDate);
+  if (run.Log->IsOpen()) return;
+  run.Console.ErrorLine(files.LogFile.empty()
+                            ? std::string("Pallograph: no run log is written: the user has no "
+                                          "home folder to keep it in")
+                            : "Pallograph: the run log cannot be written: " +
+                                  ToNativePath(files.LogFile));
 }
 
 void EndOfRun(TRun& run) {
+  // A stop request that came while the last stage finished still ends the run as stopped.
+  StopIfInterrupted();
   SendFullTime(run);
   RemoveExtractedArchiveLibrary(run);
   // Another run may use the folders while this console waits for enter.
@@ -149,15 +200,11 @@ int RunWithOptions(TRun& run) {
   TRunSettings& s = run.Settings;
 
   // The program's own folder, or the user's folders for an installed program.
-  const RProgramFiles files = LocateProgramFiles();
+  RProgramFiles files = LocateProgramFiles();
   PrepareProgramFiles(files);
 
-  // 1-2: run log and debug banner.
-  if (reader.OptionSwitch("log")) {
-    run.Log = std::make_unique<TLog>(files.LogFile, std::string("Version ") + kProgramVersion +
-                                                        " Build " + kProgramBuild + " Date " +
-                                                        kProgramDate);
-  }
+  // 1-2: run log and debug banner (silent mode prints neither: the console is silent already).
+  if (reader.OptionSwitch("log")) OpenRunLog(run, files);
   s.TestMode = reader.OptionSwitch("test");
   if (s.TestMode || run.Log) {
     run.Console.Line("  > [DEBUG MODE]");
@@ -193,7 +240,7 @@ int RunWithOptions(TRun& run) {
   s.ConfigsFolder = !configs.empty() && DirectoryExists(AbsoluteProgramPath(configs))
                         ? FolderOption(configs)
                         : files.ConfigsFolder;
-  run.LogLine("Configs Path: " + s.ConfigsFolder);
+  run.LogLine("Configs Path: " + ToNativePath(s.ConfigsFolder));
   if (!s.DryRun && !reader.OptionSwitch("no-update-configs")) {
     run.Console.Line("  > Check and download configs");
     RefreshConfigs(run);
@@ -202,6 +249,7 @@ int RunWithOptions(TRun& run) {
 
   // 7: the client.
   AnalyseClient(run);
+  StopIfInterrupted();
 
   // 8-9: output folder, packages of earlier runs.
   const std::string mods_path = reader.OptionText("mods-path");
@@ -210,9 +258,9 @@ int RunWithOptions(TRun& run) {
   } else {
     s.OutputFolder = s.WithoutWotmod ? run.Client.ResModsPath : run.Client.ModsPath;
   }
-  run.LogLine("Mods Path: " + s.OutputFolder);
+  run.LogLine("Mods Path: " + ToNativePath(s.OutputFolder));
   const bool remove_old = !s.DryRun && reader.OptionSwitch("remove-wotmod");
-  if (!s.DryRun && (remove_old || AnyStageWanted(reader))) TakeOutputFolder(run);
+  if (!s.DryRun) CheckFoldersAndTakeOutputFolder(run, remove_old);
   if (!s.WithoutWotmod && remove_old) {
     run.Console.Write("  > Search and delete old wotmod-files... ");
     const int deleted = DeleteOldWotmods(s.OutputFolder, run.Sink());
@@ -222,11 +270,12 @@ int RunWithOptions(TRun& run) {
 
   // 10-14: stage options, archive library, workers, temporary folder, timer.
   ReadStageOptions(run);
+  SayWhenNoModChosen(run);
   if (AnyStageWanted(reader)) ChooseArchiveLibrary(run);
   ChooseWorkerLimit(run);
   if (!s.DryRun) {
     PrepareRunTempFolder(run);
-    run.LogLine("Temp Path: " + s.TempResFolder);
+    run.LogLine("Temp Path: " + ToNativePath(s.TempResFolder));
   }
   StartStatisticsTimer(run);
 

@@ -15,15 +15,20 @@
 #include "mods/VisualScan.h"
 #include "platform/Console.h"
 #include "platform/FileSystem.h"
+#include "platform/Interrupt.h"
 #include "platform/LastError.h"
 #include "platform/MainThreadQueue.h"
+#include "platform/NativePath.h"
 #include "platform/PathText.h"
 #include "platform/System.h"
 #include "run/CommandLineReader.h"
+#include "run/Interruption.h"
+#include "run/OldWotmods.h"
 #include "run/PackageRoots.h"
 #include "run/ProgramInfo.h"
 #include "run/ProgressLine.h"
 #include "run/RunSettings.h"
+#include "run/RunTempFolder.h"
 #include "run/StageTable.h"
 #include "texture/DDSTexture.h"
 
@@ -48,10 +53,14 @@ void ReportJobResult(TRun& run, const TStageRow& row, const std::string& error_t
                      int32_t files_count) {
   run.StageFiles += files_count;
   if (!error_text.empty()) {
-    run.Fail(row.JobErrorCode, error_text);
+    // The record names program paths and entries: shown in the system's form, once (in the
+    // message), and logged.
+    const std::string shown = ToNativePath(error_text);
+    run.Fail(row.JobErrorCode);
+    run.LogLine("Failure " + std::to_string(row.JobErrorCode) + ": " + OneLine(shown));
     if (!run.Settings.SilentMode) {
       ShowMessage(kProgramName,
-                  "An error occurred while working with one of the files!\r\n\r\n" + error_text,
+                  "An error occurred while working with one of the files!\r\n\r\n" + shown,
                   MessageIcon::Error);
     }
     run.Console.Line("Failed!");
@@ -68,10 +77,10 @@ bool ReadStageConfig(TRun& run, const TStageRow& row, RCfgFile& config) {
                 config.Version, static_cast<int>(config.Roots.size()), config.FileName.c_str());
   run.LogLine(line);
   if (config.Version > 0 && !config.Roots.empty()) return true;
-  run.Fail(row.NoConfigCode, "Config file \"" + run.Settings.ConfigsFolder + row.ConfigFile +
-                                 (FileExists(run.Settings.ConfigsFolder + row.ConfigFile)
-                                      ? "\" has no version or lists no package"
-                                      : "\" not found"));
+  const std::string file = run.Settings.ConfigsFolder + row.ConfigFile;
+  run.Fail(row.NoConfigCode,
+           "Config file \"" + ToNativePath(file) +
+               (FileExists(file) ? "\" has no version or lists no package" : "\" not found"));
   run.Console.Line("    Not found cfg-file!");
   run.Console.Line();
   return false;
@@ -97,14 +106,13 @@ std::string RefusedPackageName(const TRun& run, const char* name_option) {
 }
 
 // Writes meta.xml into the package root and packs the root into the output folder (or its
-// sub-folder); the package's file name on success. A refused name fails with `refused` set.
+// sub-folder); the package's file name on success. A refused name fails with its refusal.
 RResult PackPackageRoot(TRun& run, const std::string& package_root, int meta_kind,
                         const char* name_option, const char* meta_option, bool split_and_log,
-                        std::string& file_name, bool& refused) {
+                        std::string& file_name) {
   TCommandLineReader& reader = *run.Reader;
   const std::string refusal = RefusedPackageName(run, name_option);
-  refused = !refusal.empty();
-  if (refused) return RResult::Failure(refusal);
+  if (!refusal.empty()) return RResult::Failure(refusal);
   const std::string version = ModVersion(run);
   run.LogLine("Creating Meta.xml...");
   ClearLastFileError();
@@ -118,17 +126,36 @@ RResult PackPackageRoot(TRun& run, const std::string& package_root, int meta_kin
                      reader.OptionText("subfolder-wotmod-name"));
   file_name = ExtractFileName(relative);
   const std::string path = run.Settings.OutputFolder + relative;
-  run.LogLine("Packing wotmod-file: " + path);
+  run.LogLine("Packing wotmod-file: " + ToNativePath(path));
   const bool split = split_and_log && reader.OptionSwitch("split-2gb-parts");
-  return PackWotmod(run.Settings.ArchiveLibraryFile, path, package_root, split,
-                    split_and_log ? run.Sink() : LogSink());
+  RResult packed = PackWotmod(run.Settings.ArchiveLibraryFile, path, package_root, split,
+                              split_and_log ? run.Sink() : LogSink());
+  // The packer's causes name program paths.
+  if (!packed) packed.Cause = ToNativePath(packed.Cause);
+  return packed;
 }
 
-void ReportPacked(TRun& run, const std::string& file_name) {
+// Packages that earlier runs left of the same mod pile up unless --remove-wotmod is given: the
+// game loads every one of them.
+void NoteEarlierPackages(TRun& run, int meta_kind, const std::string& file_name) {
+  if (run.Reader->OptionSwitch("remove-wotmod")) return;
+  std::string prefix = WotmodFileName(meta_kind, "", "", false, "");
+  prefix.resize(prefix.size() - ExtractFileExt(prefix).size());
+  const std::string stem = file_name.substr(0, file_name.size() - ExtractFileExt(file_name).size());
+  const int earlier = CountOldWotmods(run.Settings.OutputFolder, prefix, stem);
+  if (earlier == 0) return;
+  run.Console.Line("    Earlier packages of this mod in " +
+                   ToNativePath(run.Settings.OutputFolder) + ": " + std::to_string(earlier) +
+                   " (the game loads them all; --remove-wotmod deletes them first)");
+  run.LogLine("Earlier packages of this mod: " + std::to_string(earlier));
+}
+
+void ReportPacked(TRun& run, int meta_kind, const std::string& file_name) {
   run.Console.Line("OK");
   run.Console.Line("    Created files:");
   run.Console.Line(kResultIndent + file_name);
   run.LogLine("Packaging is complete");
+  NoteEarlierPackages(run, meta_kind, file_name);
 }
 
 // The packing tail every stage shares.
@@ -140,23 +167,15 @@ void PackStage(TRun& run, const TStageRow& row, const std::string& stage_folder)
     return;
   }
   std::string file_name;
-  bool refused = false;
   const RResult packed =
       PackPackageRoot(run, run.Settings.RunTempFolder, row.MetaKind, row.NameOption, row.MetaOption,
-                      row.SplitAndLog, file_name, refused);
+                      row.SplitAndLog, file_name);
   if (packed) {
-    ReportPacked(run, file_name);
+    ReportPacked(run, row.MetaKind, file_name);
   } else {
     run.Console.Line("Failed to create wotmod-file!");
-    if (refused) run.Console.Line("    " + packed.Cause);
     run.Fail(row.PackFailedCode, packed.Cause);
   }
-}
-
-// Removes the run's own temporary folder; never anything else.
-void DeleteRunTempFolder(TRun& run) {
-  const std::string& folder = run.Settings.RunTempFolder;
-  if (!folder.empty() && StartsWith(folder, TempFolder())) DeleteFolderTree(folder);
 }
 
 // A dry run's end of a stage: what the packing tail would have found, without packing.
@@ -196,15 +215,17 @@ struct TCrashWorker {
 void RunCrashWorkers(TRun& run, const TStageRow& row, std::vector<TCrashWorker>& pending,
                      TMainThreadQueue& queue) {
   std::vector<TCrashWorker> running;
+  // After a stop request no worker starts; those running finish their package.
   const auto start_more = [&] {
-    while (!pending.empty() && static_cast<int32_t>(running.size()) < run.Settings.WorkerLimit) {
+    while (!pending.empty() && !InterruptRequested() &&
+           static_cast<int32_t>(running.size()) < run.Settings.WorkerLimit) {
       running.push_back(std::move(pending.back()));
       pending.pop_back();
       running.back().Job->Start();
     }
   };
   start_more();
-  while (!pending.empty() || !running.empty()) {
+  while (!running.empty() || (!pending.empty() && !InterruptRequested())) {
     for (size_t i = running.size(); i-- > 0;) {
       if (running[i].Job->WaitFor(10)) {
         run.Console.Write(kResultIndent + PadRight(running[i].PackageName, 35));
@@ -215,6 +236,7 @@ void RunCrashWorkers(TRun& run, const TStageRow& row, std::vector<TCrashWorker>&
     }
     start_more();
   }
+  StopIfInterrupted();
 }
 
 void RunCrashStage(TRun& run, const TStageRow& row) {
@@ -248,7 +270,7 @@ void RunCrashStage(TRun& run, const TStageRow& row) {
     char line[1024];
     std::snprintf(line, sizeof(line), "Create %s (No: %d, RootName: %s)",
                   tanks ? "ThVisualCrashTanks" : "ThVisualCrashTracks",
-                  static_cast<int>(pending.size()), root.Name.c_str());
+                  static_cast<int>(pending.size()), ToNativePath(root.Name).c_str());
     run.LogLine(line);
     if (s.TestMode) break;
   }
@@ -263,7 +285,7 @@ void RunCrashStage(TRun& run, const TStageRow& row) {
     // The patched models point at these textures: a package without them would be broken.
     const auto create = [&](const char* name, const std::string& color) {
       const RResult created = CreateColorDDS4x4(stage_folder + "vehicles\\" + name, color, false);
-      if (!created) run.Fail(row.JobErrorCode, created.Cause);
+      if (!created) run.Fail(row.JobErrorCode, ToNativePath(created.Cause));
     };
     if (tanks) {
       create("tank_crash.dds", s.DPTColor);
@@ -282,16 +304,24 @@ void RunCrashStage(TRun& run, const TStageRow& row) {
 template <typename Job, typename Calls>
 bool RunPackageJob(TRun& run, const TStageRow& row, const std::string& package,
                    const std::string& stage_folder, Calls calls) {
+  StopIfInterrupted();
   const std::string head = kResultIndent + PadRight(ExtractFileName(package), 40);
   run.Console.Write(head);
   Job job(package, run.Sink(), stage_folder, run.Client.Path, run.Settings.ArchiveLibraryFile);
   job.SetDryRun(run.Settings.DryRun);
   TProgressText progress(run.Console, head);
-  if (progress.Shown()) {
-    job.SetProgress([&progress](uint32_t done, uint32_t wanted) { progress.Show(done, wanted); });
-  }
+  // Called after each wanted entry: a stop request ends the job's walk there (the job takes the
+  // exception for its error record, which the stop makes moot).
+  job.SetProgress([&progress](uint32_t done, uint32_t wanted) {
+    StopIfInterrupted();
+    if (progress.Shown()) progress.Show(done, wanted);
+  });
   calls(job);
   progress.Clear();
+  if (InterruptRequested()) {
+    run.Console.Line("Stopped");
+    throw TRunInterrupted{};
+  }
   ReportJobResult(run, row, job.ErrorText(), job.FilesCount());
   return !(run.Settings.TestMode && job.FilesCount() > 0);
 }
@@ -382,14 +412,12 @@ void RunAllInOne(TRun& run) {
     run.Fail(kExitAllInOneEmpty, "Nothing to pack: no stage found a file to change");
   } else {
     std::string file_name;
-    bool refused = false;
     const RResult packed = PackPackageRoot(run, s.RunTempFolder, 0, "allinone-wotmod-name",
-                                           "allinone-wotmod-meta", true, file_name, refused);
+                                           "allinone-wotmod-meta", true, file_name);
     if (packed) {
-      ReportPacked(run, file_name);
+      ReportPacked(run, 0, file_name);
     } else {
       run.Console.Line("Failed to create wotmod-file!");
-      if (refused) run.Console.Line("    " + packed.Cause);
       run.Fail(kExitAllInOnePackFailed, packed.Cause);
     }
     run.Console.Write("    Delete temporary files... ");
@@ -404,6 +432,7 @@ void RunAllInOne(TRun& run) {
 void RunStages(TRun& run) {
   for (const TStageRow& row : kStages) {
     if (!(run.Settings.*row.On)) continue;
+    StopIfInterrupted();
     run.StageFiles = 0;
     if (row.Runner == TStageRunner::CrashWorkers) {
       RunCrashStage(run, row);
@@ -411,6 +440,7 @@ void RunStages(TRun& run) {
       RunMapStage(run, row);
     }
   }
+  StopIfInterrupted();
   if (run.Settings.AllInOne && !run.Settings.WithoutWotmod) RunAllInOne(run);
   // Whatever happened above, the run leaves no temporary folder behind.
   if (!run.Settings.WithoutWotmod) DeleteRunTempFolder(run);

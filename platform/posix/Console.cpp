@@ -5,6 +5,9 @@
 #include <cstdio>
 #include <iostream>
 
+#include "platform/ConsoleInput.h"
+#include "platform/TextLineEnd.h"
+
 namespace pallograph {
 
 void ReleaseConsole() {
@@ -18,11 +21,11 @@ bool StandardOutputIsTerminal() { return isatty(STDOUT_FILENO) == 1; }
 
 bool ShowMessage(const std::string& caption, const std::string& text, MessageIcon icon) {
   std::fflush(stdout);
-  std::cerr << "[" << caption << "] " << text << std::endl;
+  std::cerr << "[" << caption << "] " << WithSystemLineBreaks(text) << std::endl;
   if (icon != MessageIcon::Question) return true;
   std::cerr << "[Y/N] " << std::flush;
   std::string answer;
-  if (!std::getline(std::cin, answer)) return false;
+  if (!ReadInputLine(answer)) return false;
   return answer == "y" || answer == "Y";
 }
 

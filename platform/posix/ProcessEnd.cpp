@@ -11,12 +11,25 @@ extern "C" __attribute__((weak)) void __lsan_do_leak_check();
 
 namespace pallograph {
 
+namespace {
+
+constexpr int kProgramCodeBase = 16000;
+
+int ExitStatus(int exitCode) {
+  if (exitCode >= kProgramCodeBase && exitCode < kProgramCodeBase + 100) {
+    return exitCode - kProgramCodeBase;
+  }
+  return exitCode;
+}
+
+}  // namespace
+
 void EndProcess(int exitCode) {
   std::cout.flush();
   std::cerr.flush();
   std::fflush(nullptr);
   if (__lsan_do_leak_check) __lsan_do_leak_check();
-  _exit(exitCode);
+  _exit(ExitStatus(exitCode));
 }
 
 }  // namespace pallograph

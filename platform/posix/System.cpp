@@ -1,5 +1,6 @@
 #include "platform/System.h"
 
+#include <pwd.h>
 #include <sched.h>
 #include <unistd.h>
 
@@ -8,6 +9,7 @@
 #include <fstream>
 #include <random>
 #include <thread>
+#include <vector>
 
 #include "platform/CpuLimit.h"
 #include "platform/NativePath.h"
@@ -85,11 +87,28 @@ std::string NewGuidText() {
 
 namespace {
 
-// An XDG base folder: the variable's value, else $HOME + `fallback`; "" when neither is known.
+// The user's home folder: $HOME, else the password database's entry of the user (a process
+// started with an empty environment has no HOME); "" when neither is known.
+std::string HomeFolder() {
+  std::string home = GetEnvironmentText("HOME");
+  if (!home.empty()) return home;
+  long size = sysconf(_SC_GETPW_R_SIZE_MAX);
+  std::vector<char> buffer(size > 0 ? static_cast<size_t>(size) : 16384);
+  passwd entry{};
+  passwd* found = nullptr;
+  if (getpwuid_r(getuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found &&
+      found->pw_dir) {
+    home = found->pw_dir;
+  }
+  return home;
+}
+
+// An XDG base folder: the variable's value, else the home folder + `fallback`; "" when neither
+// is known.
 std::string XdgFolder(const char* variable, const char* fallback) {
   std::string folder = GetEnvironmentText(variable);
   if (folder.empty()) {
-    const std::string home = GetEnvironmentText("HOME");
+    const std::string home = HomeFolder();
     if (home.empty()) return {};
     folder = home + fallback;
   }

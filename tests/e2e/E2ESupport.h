@@ -35,8 +35,8 @@ class TE2EFixture {
   TTempDir dir_;
 };
 
-// The exit code as a POSIX caller sees it.
-inline int PosixExit(int code) { return code % 256; }
+// The exit status of a program code on POSIX: the code minus 16000 (16001 -> 1).
+inline int PosixExit(int code) { return code >= 16000 ? code - 16000 : code; }
 
 // Names of the files below a native folder, relative, sorted.
 std::vector<std::string> ListTree(const std::string& folder);

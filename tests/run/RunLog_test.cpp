@@ -6,12 +6,14 @@
 #include <regex>
 
 #include "platform/NativePath.h"
+#include "platform/TextLineEnd.h"
 #include "support/TestSupport.h"
 
 namespace pallograph {
 namespace {
 
-const std::string kSeparator = "/" + std::string(90, '-') + "\\\r\n";
+const std::string kEnd = TextLineEnd();
+const std::string kSeparator = "/" + std::string(90, '-') + "\\" + kEnd;
 
 TEST(TLogTest, EachRunAppendsOneSection) {
   test::TTempDir dir;
@@ -22,19 +24,17 @@ TEST(TLogTest, EachRunAppendsOneSection) {
     log.WriteLine("first");
     LogSink sink = MakeLogSink(&log);
     ASSERT_TRUE(sink);
-    sink("through the sink");
+    sink("through\r\nthe sink");
   }
   { TLog log(file, "second run"); }
 
   const std::string text = test::ReadText(dir.Native("Pallograph2.log"));
   const std::string entry = R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3}: )";
-  const std::regex layout(
-      "/-{90}\\\\\r\n"
-      "Version 2.1.3 Build 226 Date 08/11/2021\r\n\r\n" +
-      entry + "first\r\n" + entry +
-      "through the sink\r\n"
-      "\r\n"
-      "/-{90}\\\\\r\nsecond run\r\n\r\n\r\n");
+  // Lines end in the system's line break, also inside an entry.
+  const std::string e = kEnd;
+  const std::regex layout("/-{90}\\\\" + e + "Version 2.1.3 Build 226 Date 08/11/2021" + e + e +
+                          entry + "first" + e + entry + "through" + e + "the sink" + e + e +
+                          "/-{90}\\\\" + e + "second run" + e + e + e);
   EXPECT_TRUE(std::regex_match(text, layout)) << text;
 }
 

@@ -1,0 +1,7 @@
+#include "platform/TextLineEnd.h"
+
+namespace pallograph {
+
+const char* TextLineEnd() { return "\r\n"; }
+
+}  // namespace pallograph
