@@ -39,6 +39,42 @@ TProcessResult TE2EFixture::Run(std::vector<std::string> args, const std::string
   return RunProcess(all, input, "", env);
 }
 
+RTerminalResult TE2EFixture::RunOnTerminal(std::vector<std::string> args,
+                                           const RTerminalRun& how) const {
+  args.insert(args.begin(), ProgramFolder() + "/pallograph");
+  args.push_back("--no-send-statistic");
+  args.push_back("--no-update-configs");
+  return test::RunOnTerminal(args, how);
+}
+
+RTerminalResult RunOnTerminal(const std::vector<std::string>& command, const RTerminalRun& how) {
+  std::vector<std::string> all{PALLOGRAPH_PYTHON, SourceDir() + "/tests/e2e/on_terminal.py",
+                               "--timeout", std::to_string(how.TimeoutSeconds)};
+  const auto add = [&all](const char* name, const std::string& value) {
+    if (value.empty()) return;
+    all.push_back(name);
+    all.push_back(value);
+  };
+  add("--input", how.Input);
+  for (const std::string& entry : how.Env) add("--env", entry);
+  add("--stop-with", how.StopWith);
+  add("--stop-when-exists", how.StopWhenExists);
+  add("--stop-on-text", how.StopOnText);
+  add("--plant", how.Plant);
+  all.push_back("--");
+  all.insert(all.end(), command.begin(), command.end());
+  const TProcessResult r = RunProcess(all);
+  EXPECT_EQ(r.ExitCode, 0) << r.Err;
+  RTerminalResult result;
+  const size_t first = r.Out.find('\n');
+  const size_t second = r.Out.find('\n', first + 1);
+  if (first == std::string::npos || second == std::string::npos) return result;
+  result.Status = r.Out.substr(7, first - 7);  // after "status="
+  result.Stopped = r.Out.compare(first + 1, 9, "stopped=1") == 0;
+  result.Shown = r.Out.substr(second + 1);
+  return result;
+}
+
 void TE2EFixture::Check(const std::vector<std::string>& args) {
   RunPythonScript("tests/e2e/package_checks.py", args);
 }

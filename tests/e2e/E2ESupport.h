@@ -9,6 +9,22 @@
 
 namespace pallograph::test {
 
+// How a run on a pseudo-terminal goes (tests/e2e/on_terminal.py): typed input, and a stop sent
+// once a file exists or the terminal shows a text.
+struct RTerminalRun {
+  std::string Input;
+  std::vector<std::string> Env;  // "NAME=value"
+  std::string StopWith;          // "ctrl-c" (typed) or "SIGTERM"; "" for none
+  std::string StopWhenExists;    // a glob
+  std::string StopOnText;
+  std::string Plant;  // a file written when the stop is sent
+  int TimeoutSeconds = 60;
+};
+struct RTerminalResult {
+  std::string Status;  // the exit status, "-S" for a signal S, "timeout" when a prompt blocked
+  bool Stopped = false;
+  std::string Shown;  // what the terminal received (standard output and error together)
+};
 class TE2EFixture {
  public:
   // Copies the program (and, when `with_configs`, the shipped configs) into a fresh folder.
@@ -22,6 +38,8 @@ class TE2EFixture {
   // unless `offline` is false.
   TProcessResult Run(std::vector<std::string> args, const std::string& input = "",
                      bool offline = true, const std::vector<std::string>& env = {}) const;
+  // Runs the copied program on a pseudo-terminal, offline like Run.
+  RTerminalResult RunOnTerminal(std::vector<std::string> args, const RTerminalRun& how) const;
   // The client's mods folder of the demo client's version.
   static std::string ModsFolder(const std::string& client) { return client + "/mods/1.28.0.0"; }
   // Runs tests/e2e/package_checks.py; fails the test when a check fails.
@@ -34,6 +52,9 @@ class TE2EFixture {
  private:
   TTempDir dir_;
 };
+
+// Runs a command on a pseudo-terminal.
+RTerminalResult RunOnTerminal(const std::vector<std::string>& command, const RTerminalRun& how);
 
 // The exit status of a program code on POSIX: the code minus 16000 (16001 -> 1).
 inline int PosixExit(int code) { return code >= 16000 ? code - 16000 : code; }

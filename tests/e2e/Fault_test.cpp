@@ -131,7 +131,7 @@ class FaultTest : public testing::Test {
     const std::string head = "Failure " + std::to_string(code) + ": ";
     const size_t at = log.find(head);
     ASSERT_NE(at, std::string::npos) << log;
-    const std::string line = log.substr(at, log.find('\r', at) - at);
+    const std::string line = log.substr(at, log.find('\n', at) - at);
     for (const std::string& part : parts) EXPECT_TRUE(Contains(line, part)) << line;
   }
 
@@ -179,14 +179,16 @@ TEST_F(FaultTest, PackageThatCannotBeCreatedOrRenamedIntoPlace) {
   ExpectCleanEnd({"mod.Pallograph.Camouflages_"});
 }
 
-TEST_F(FaultTest, OutputFolderThatIsAFileFailsThePacking) {
+TEST_F(FaultTest, OutputFolderThatCannotBeMadeEndsTheRunBeforeAnyStage) {
   // Real condition, also for root: a regular file stands where the output folder must be made.
+  // The first stage's packing would fail: its code, and nothing is processed.
   const std::string blocked = fixture_.Folder() + "/blocked";
   WriteText(blocked, "not a folder");
   const TProcessResult r = Run("", {"--mods-path=" + blocked + "/mods", "--DPT-mod=FF0000"});
   EXPECT_EQ(r.ExitCode, PosixExit(16013)) << r.Out << r.Err;
-  EXPECT_TRUE(Contains(r.Out, "Failed to create wotmod-file!")) << r.Out;
-  ExpectCause(16013, {"Cannot create folder \"", "blocked"});
+  EXPECT_FALSE(Contains(r.Out, "Processing")) << r.Out;
+  EXPECT_TRUE(Contains(r.Err, "the output folder cannot be made: " + blocked + "/mods/")) << r.Err;
+  ExpectCause(16013, {"output folder cannot be made", "blocked"});
   EXPECT_EQ(ReadText(blocked), "not a folder");
   ExpectCleanEnd({});
 }
@@ -317,7 +319,7 @@ TEST(UnexpectedErrorTest, AnExceptionAtTheEntryIsReportedWithItsOwnCode) {
       << r.Err;
   const std::string log = ReadText(fixture.LogFile());
   EXPECT_NE(log.find("Unexpected error, the run ended: injected exception"), std::string::npos);
-  EXPECT_NE(log.find("Exit code: 16099\r\n"), std::string::npos) << log;
+  EXPECT_NE(log.find("Exit code: 16099\n"), std::string::npos) << log;
   EXPECT_TRUE(ListTree(TE2EFixture::ModsFolder(client)).empty());
 }
 

@@ -16,12 +16,6 @@ bool Contains(const std::string& text, const std::string& part) {
   return text.find(part) != std::string::npos;
 }
 
-// A native path as the run log writes it ('\\'-separated).
-std::string FromNativeForLog(std::string path) {
-  for (char& c : path) c = c == '/' ? '\\' : c;
-  return path;
-}
-
 class InstalledTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -84,8 +78,7 @@ TEST_F(InstalledTest, KeepsConfigsAndLogInTheUsersFolders) {
             ReadText(prefix_ + "/share/pallograph/configs/MapTanks.cfg"));
   EXPECT_EQ(ListTree(home_ + "/.config/pallograph").size(), 4u);
   const std::string log = ReadText(home_ + "/.local/state/pallograph/Pallograph2.log");
-  EXPECT_TRUE(Contains(log, "Configs Path: " + FromNativeForLog(home_) + "\\.config\\pallograph\\"))
-      << log;
+  EXPECT_TRUE(Contains(log, "Configs Path: " + home_ + "/.config/pallograph/")) << log;
   EXPECT_EQ(ListTree(prefix_), prefix_before);
 
   // The XDG variables move both; --configs-path still wins over them.
@@ -99,6 +92,29 @@ TEST_F(InstalledTest, KeepsConfigsAndLogInTheUsersFolders) {
   fs::create_directories(empty_configs);
   r = Run({"--MEM-mod=FFFFFF", "--no-update-configs", "--configs-path=" + empty_configs});
   EXPECT_EQ(r.ExitCode, PosixExit(16006)) << r.Out;
+  EXPECT_EQ(ListTree(prefix_), prefix_before);
+}
+
+TEST_F(InstalledTest, WithoutAnEnvironmentTheUsersHomeComesFromThePasswordDatabase) {
+  // As root the run goes as "nobody", whose home in the password database does not exist: the
+  // shipped configs are read where they lie and the log that cannot be written is said once.
+  // (Another user's home would be a real one, which the test must not write to.)
+  if (as_user_.empty()) GTEST_SKIP() << "needs root to run as a user without a home";
+  std::vector<std::string> command = as_user_;
+  for (const std::string& word :
+       {std::string("env"), std::string("-i"), prefix_ + "/bin/pallograph", "--wot-path=" + client_,
+        std::string("--MEM-mod=FFFFFF"), std::string("--log"), std::string("--no-send-statistic"),
+        std::string("--no-update-configs"), std::string("--auto-close-console")}) {
+    command.push_back(word);
+  }
+  const std::vector<std::string> prefix_before = ListTree(prefix_);
+  const TProcessResult r = RunProcess(command);
+  ASSERT_EQ(r.ExitCode, 0) << r.Out << r.Err;
+  EXPECT_TRUE(Contains(r.Out, "Ver.2.1.3 Build 226 08/11/2021 (installed edition)\n")) << r.Out;
+  EXPECT_EQ(r.Err,
+            "Pallograph: the run log cannot be written: "
+            "/nonexistent/.local/state/pallograph/Pallograph2.log\n");
+  EXPECT_EQ(ListTree(TE2EFixture::ModsFolder(client_)).size(), 1u);
   EXPECT_EQ(ListTree(prefix_), prefix_before);
 }
 

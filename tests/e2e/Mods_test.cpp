@@ -126,7 +126,7 @@ TEST_F(ModsTest, BrokenPackageFailsItsLineWhileTheOthersStillPack) {
   EXPECT_TRUE(Contains(LineOf(r.Out, "vehicles_level_02.pkg"), "Failed!")) << r.Out;
   EXPECT_TRUE(Contains(LineOf(r.Out, "vehicles_level_01.pkg"), "OK (6 files)")) << r.Out;
   EXPECT_TRUE(Contains(r.Err, "An error occurred while working with one of the files!"));
-  EXPECT_TRUE(Contains(r.Err, "Pkg: res\\packages\\vehicles_level_02.pkg"));
+  EXPECT_TRUE(Contains(r.Err, "Pkg: res/packages/vehicles_level_02.pkg")) << r.Err;
   // A failure clears auto-close: the run waits for enter.
   EXPECT_TRUE(Contains(r.Out, "    Press enter to exit..."));
   OnePackage(TE2EFixture::ModsFolder(client), "mod.Pallograph.TankCrashTextures_");
@@ -272,7 +272,7 @@ TEST(ArchiveLibraryTest, UnloadableLibraryFailsTheStagesWithoutCrashing) {
   EXPECT_NE(r.Err.find("Error loading library"), std::string::npos) << r.Err;
   const std::string log = ReadText(fixture.LogFile());
   EXPECT_NE(log.find("7-zip library: "), std::string::npos);
-  EXPECT_NE(log.find(": Exit code: 16011\r\n"), std::string::npos);
+  EXPECT_NE(log.find(": Exit code: 16011\n"), std::string::npos);
   EXPECT_TRUE(ListTree(TE2EFixture::ModsFolder(client)).empty());
 }
 

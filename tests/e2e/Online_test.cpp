@@ -138,7 +138,7 @@ TEST_F(OnlineTest, OptionEventsCarryRawOrClampedValuesInOrder) {
   const std::string client = fixture_.MakeClient();
   const TProcessResult r = fixture_.Run(
       {"--wot-path=" + client, "--no-update-configs", "--auto-close-console", "--subfolder-wotmod",
-       "--inside-color=#12 34", "--without-hd", "--cpu-count=99", "--CAMO-mod=150"},
+       "--inside-color=#12 34 56", "--without-hd", "--cpu-count=99", "--CAMO-mod=150"},
       "", false);
   ASSERT_NE(r.ExitCode, -1) << r.Out;
   std::vector<std::string> summaries;
@@ -146,7 +146,7 @@ TEST_F(OnlineTest, OptionEventsCarryRawOrClampedValuesInOrder) {
   const std::vector<std::string> expected = {"Application/Run/" + OperatingSystemName(),
                                              "Args/auto-close-console/On",
                                              "Args/subfolder-wotmod/On",
-                                             "Args/inside-color/#12 34",
+                                             "Args/inside-color/#12 34 56",
                                              "Args/without-hd/On",
                                              "Args/CAMO-mod/100",
                                              "Args/cpu-count/50",
@@ -216,7 +216,7 @@ TEST_F(OnlineTest, HelpPromptsCheckForUpdateAndRefreshConfigs) {
   EXPECT_EQ(r.ExitCode, 0);
   EXPECT_TRUE(Contains(r.Err,
                        "[Pallograph2] Found a new version of the program: 2.2.0, start "
-                       "downloading?\r\n\r\n- new stage\r\n\r\n"))
+                       "downloading?\n\n- new stage\n\n"))
       << r.Err;
   EXPECT_TRUE(Contains(r.Out,
                        "          CrashTanks.cfg...   Updated\n"
