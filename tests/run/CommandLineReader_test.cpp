@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "platform/CommandLineText.h"
@@ -111,6 +112,38 @@ TEST_F(TCommandLineReaderTest, MissingValueKeepsTheDefault) {
   EXPECT_EQ(Option("dpt-mod").TextValue, "");
   EXPECT_TRUE(Parse("--dpt-mod=\"unterminated value"));
   EXPECT_EQ(Option("dpt-mod").TextValue, "unterminated value");
+}
+
+TEST_F(TCommandLineReaderTest, WordsWithoutEffectAndOptionsWithoutValueAreRecorded) {
+  struct TCase {
+    std::string Text;
+    std::vector<std::string> Ignored;
+    std::vector<std::string> Valueless;
+  };
+  for (const TCase& c : std::vector<TCase>{
+           {"-sz -l --enable-log", {"-sz"}, {}},
+           {"-wot-path=x --disable-nothing", {"-wot-path=x", "--disable-nothing"}, {}},
+           {"--dpt-mod --log", {}, {"dpt-mod"}},
+           {"--log --dpt-mod", {}, {"dpt-mod"}},
+           {"--dpt-mod -l", {}, {"dpt-mod"}},
+           {"--dpt-mod= --log --dpt-mod=", {}, {}},
+           {"--dpt-mod x --wot-path 'y'", {}, {}}}) {
+    EXPECT_TRUE(Parse(c.Text)) << c.Text;
+    EXPECT_EQ(reader.IgnoredWords, c.Ignored) << c.Text;
+    EXPECT_EQ(reader.ValuelessOptions, c.Valueless) << c.Text;
+    // The words form records the same.
+    std::vector<std::string> words;
+    for (size_t at = 0; at < c.Text.size();) {
+      const size_t end = std::min(c.Text.find(' ', at), c.Text.size());
+      std::string word = c.Text.substr(at, end - at);
+      if (word.size() > 1 && word.front() == '\'') word = word.substr(1, word.size() - 2);
+      words.push_back(word);
+      at = end + 1;
+    }
+    EXPECT_TRUE(reader.ParseArgumentWords(words)) << c.Text;
+    EXPECT_EQ(reader.IgnoredWords, c.Ignored) << c.Text;
+    EXPECT_EQ(reader.ValuelessOptions, c.Valueless) << c.Text;
+  }
 }
 
 TEST_F(TCommandLineReaderTest, NumbersAreConverted) {
