@@ -7,7 +7,6 @@
 #include "platform/Console.h"
 #include "platform/FileSystem.h"
 #include "platform/IntegerText.h"
-#include "platform/Interrupt.h"
 #include "platform/NativePath.h"
 #include "platform/PathText.h"
 #include "platform/System.h"
