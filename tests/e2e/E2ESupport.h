@@ -23,7 +23,7 @@ class TE2EFixture {
   TProcessResult Run(std::vector<std::string> args, const std::string& input = "",
                      bool offline = true, const std::vector<std::string>& env = {}) const;
   // The client's mods folder of the demo client's version.
-  static std::string ModsFolder(const std::string& client) { return client + "/mods/1.28.0.0"; }
+  static std::string ModsFolder(const std::string& client) { return client + "/mods/2.4.0.2"; }
   // Runs tests/e2e/package_checks.py; fails the test when a check fails.
   static void Check(const std::vector<std::string>& args);
 
