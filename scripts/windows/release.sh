@@ -2,6 +2,7 @@
 # Builds the Windows release zip: scripts/windows/release.sh [build folder] [zip file]
 # (defaults build-windows-release and out/pallograph-windows-x64.zip). The zip holds one folder
 # "Pallograph" with pallograph.exe, the config files, 7z.dll with its licence and a README.
+# Then rewrites the update check's files in data/update/ for this version (scripts/update_files.py).
 set -euo pipefail
 root="$(cd "$(dirname "$0")/../.." && pwd)"
 dir="$(realpath -m "${1:-$root/build-windows-release}")"
@@ -20,3 +21,4 @@ rm -f "$zip"
 7z t "$zip" >/dev/null
 echo "release: $zip ($(du -k "$zip" | cut -f1) KiB)"
 unzip -l "$zip"
+python3 "$root/scripts/update_files.py" --asset "$(basename "$zip")"
