@@ -14,7 +14,7 @@ if ! command -v lintian >/dev/null 2>&1; then
   exit 1
 fi
 lintian_status=0
-report="$(lintian --info --fail-on error,warning "$package" 2>&1)" || lintian_status=$?
+report="$(lintian --display-info --fail-on error,warning "$package" 2>&1)" || lintian_status=$?
 # Tags only: lintian's own note about running as root is no finding.
 grep -v '^running with root' <<<"$report" || true
 if [ "$lintian_status" -ne 0 ]; then

@@ -26,4 +26,5 @@ sed 's/$/\r/' "$root/LICENSE" >"$folder/LICENSE.txt"
 sed 's/$/\r/' "$root/scripts/windows/README-Windows.txt" >"$folder/README.txt"
 mkdir -p "$(dirname "$zip")"
 rm -f "$zip"
-(cd "$stage" && zip -qrX "$zip" Pallograph)
+# Entries in name order, the folder first.
+(cd "$stage" && find Pallograph | LC_ALL=C sort | zip -qX "$zip" -@)

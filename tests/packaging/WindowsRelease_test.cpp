@@ -1,9 +1,10 @@
 // The Windows release zip as scripts/windows/pack_release.sh lays it out, read back by Python's
 // zipfile and checked by unzip: one folder "Pallograph" holding the program, the 7-Zip library
 // with its licence, the shipped configs, the licence and the README, the two texts with Windows
-// line ends; the README's option table lists the program's option table.
+// line ends, in name order; the README's option table lists the program's option table.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <set>
 #include <string>
@@ -65,6 +66,7 @@ TEST_F(WindowsReleaseTest, HoldsTheProgramLibraryConfigsLicenceAndReadme) {
   ASSERT_EQ(configs.size(), 4u);
   EXPECT_EQ(std::set<std::string>(entries_.begin(), entries_.end()), expected);
   EXPECT_EQ(entries_.size(), expected.size());
+  EXPECT_TRUE(std::is_sorted(entries_.begin(), entries_.end())) << "entries in name order";
 
   // Byte for byte what went in, the texts with CR LF line ends.
   EXPECT_EQ(Extracted("pallograph.exe"), "MZ program");
