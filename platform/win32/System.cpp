@@ -26,8 +26,9 @@ std::string ProgramFolder() {
   for (;;) {
     const DWORD n = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
     if (n == 0) return ".\\";
-    if (n < buffer.size())
+    if (n < buffer.size()) {
       return ExtractFilePath(FromWidePath(std::wstring_view(buffer.data(), n)));
+    }
     if (buffer.size() >= 32768) return ".\\";
     buffer.resize(buffer.size() * 2);
   }
