@@ -1,7 +1,5 @@
 #include "run/Console.h"
 
-#include <cstdio>
-
 #include "platform/Console.h"
 
 namespace pallograph {
@@ -13,22 +11,17 @@ bool TConsole::Interactive() const {
 
 void TConsole::Line(const std::string& text) {
   if (silent_) return;
-  std::fwrite(text.data(), 1, text.size(), stdout);
-  std::fputc('\n', stdout);
-  std::fflush(stdout);
+  WriteStandardOutput(text + "\n");
 }
 
 void TConsole::Write(const std::string& text) {
   if (silent_) return;
-  std::fwrite(text.data(), 1, text.size(), stdout);
-  std::fflush(stdout);
+  WriteStandardOutput(text);
 }
 
 void TConsole::ErrorLine(const std::string& text) {
   if (silent_) return;
-  const std::string line = OneLine(text) + "\n";
-  std::fwrite(line.data(), 1, line.size(), stderr);
-  std::fflush(stderr);
+  WriteStandardError(OneLine(text) + "\n");
 }
 
 std::string OneLine(const std::string& text) {
@@ -47,9 +40,7 @@ std::string OneLine(const std::string& text) {
 
 std::string TConsole::ReadLine() {
   if (silent_) return {};
-  std::string line;
-  int c;
-  while ((c = std::fgetc(stdin)) != EOF && c != '\n') line += static_cast<char>(c);
+  std::string line = ReadStandardInputLine();
   if (!line.empty() && line.back() == '\r') line.pop_back();
   return line;
 }

@@ -7,6 +7,23 @@
 
 namespace pallograph {
 
+void WriteStandardOutput(std::string_view text) {
+  std::fwrite(text.data(), 1, text.size(), stdout);
+  std::fflush(stdout);
+}
+
+void WriteStandardError(std::string_view text) {
+  std::fwrite(text.data(), 1, text.size(), stderr);
+  std::fflush(stderr);
+}
+
+std::string ReadStandardInputLine() {
+  std::string line;
+  int c;
+  while ((c = std::fgetc(stdin)) != EOF && c != '\n') line += static_cast<char>(c);
+  return line;
+}
+
 void ReleaseConsole() {
   // Keep the descriptors open but lead them nowhere, as a process without a console.
   std::fflush(stdout);
