@@ -40,5 +40,9 @@ inline int PosixExit(int code) { return code % 256; }
 
 // Names of the files below a native folder, relative, sorted.
 std::vector<std::string> ListTree(const std::string& folder);
+// The packages (native paths) below a folder whose relative names start with `prefix`.
+std::vector<std::string> Packages(const std::string& folder, const std::string& prefix);
+// The one package whose name starts with `prefix`; fails the test when there is not exactly one.
+std::string OnePackage(const std::string& folder, const std::string& prefix);
 
 }  // namespace pallograph::test

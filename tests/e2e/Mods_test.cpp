@@ -26,21 +26,6 @@ bool Contains(const std::string& text, const std::string& part) {
   return text.find(part) != std::string::npos;
 }
 
-// The packages in a folder whose names start with `prefix`.
-std::vector<std::string> Packages(const std::string& folder, const std::string& prefix) {
-  std::vector<std::string> found;
-  for (const std::string& name : ListTree(folder)) {
-    if (name.rfind(prefix, 0) == 0) found.push_back(folder + "/" + name);
-  }
-  return found;
-}
-
-std::string OnePackage(const std::string& folder, const std::string& prefix) {
-  const std::vector<std::string> found = Packages(folder, prefix);
-  EXPECT_EQ(found.size(), 1u) << prefix;
-  return found.empty() ? std::string() : found.front();
-}
-
 // The run's console line for a package.
 std::string LineOf(const std::string& out, const std::string& package) {
   const size_t at = out.find("          " + package);

@@ -21,13 +21,11 @@ bool Contains(const std::string& text, const std::string& part) {
   return text.find(part) != std::string::npos;
 }
 
-std::string OnePackage(const std::string& folder, const std::string& prefix) {
-  std::vector<std::string> found;
-  for (const std::string& name : ListTree(folder)) {
-    if (name.rfind(prefix, 0) == 0) found.push_back(folder + "/" + name);
-  }
-  EXPECT_EQ(found.size(), 1u) << prefix;
-  return found.empty() ? std::string() : found.front();
+// A package holds exactly these files (and meta.xml).
+void CheckExact(const std::string& package, const std::vector<std::string>& files) {
+  std::vector<std::string> args{"exact", package};
+  args.insert(args.end(), files.begin(), files.end());
+  TE2EFixture::Check(args);
 }
 
 // Each name, then its HD twin unless `hd` is false.
@@ -104,9 +102,7 @@ TEST(RealClientTest, ShippedConfigsFindEveryFileOfALaterClient) {
   });
   tank_files.push_back(std::string(kWrecks) +
                        "hd_mle102_G01_Pz_IV_AusfG/hd_mle102_G01_Pz_IV_AusfG_Tracks_AM.dds");
-  std::vector<std::string> exact{"exact", tanks};
-  exact.insert(exact.end(), tank_files.begin(), tank_files.end());
-  TE2EFixture::Check(exact);
+  CheckExact(tanks, tank_files);
   TE2EFixture::Check({"solidall", tanks, "FFFFFF"});
 
   const std::string trains = OnePackage(mods, "mod.Pallograph.TrainMapTextures_");
@@ -123,15 +119,12 @@ TEST(RealClientTest, ShippedConfigsFindEveryFileOfALaterClient) {
   });
   train_files.push_back(std::string(kRailway) +
                         "hd_rw_UNI_001_Trolley/hd_rw_UNI_001_Trolley_AM.dds");
-  exact = {"exact", trains};
-  exact.insert(exact.end(), train_files.begin(), train_files.end());
-  TE2EFixture::Check(exact);
+  CheckExact(trains, train_files);
   TE2EFixture::Check({"solidall", trains, "00FFFF"});
 
   const std::string space = OnePackage(mods, "mod.Pallograph.SpaceBinPatched_");
-  TE2EFixture::Check({"exact", space, "res/spaces/02_malinovka/space.bin",
-                      "res/spaces/05_prohorovka/space.bin", "res/spaces/101_dday/space.bin",
-                      "res/spaces/19_monastery/space.bin"});
+  CheckExact(space, {"res/spaces/02_malinovka/space.bin", "res/spaces/05_prohorovka/space.bin",
+                     "res/spaces/101_dday/space.bin", "res/spaces/19_monastery/space.bin"});
   TE2EFixture::Check({"spacebin", space, "res/spaces/05_prohorovka/space.bin",
                       client + "/res/packages/05_prohorovka.pkg", "spaces/05_prohorovka/space.bin",
                       "content/MilitaryEnvironment/hd_mle103_R04_T-34/hd_mle103_R04_T-34_AM.dds"});
@@ -149,9 +142,7 @@ TEST(RealClientTest, ShippedConfigsFindEveryFileOfALaterClient) {
       std::string(kCamo) + "onslaught_2026_phoenix_annual.dds",
   });
   camo_files.push_back(std::string(kCamo) + "bp2025_1.dds");
-  exact = {"exact", camo};
-  exact.insert(exact.end(), camo_files.begin(), camo_files.end());
-  TE2EFixture::Check(exact);
+  CheckExact(camo, camo_files);
   const std::string later = "vehicles/russian/Camouflage/onslaught_2026_phoenix_annual.dds";
   TE2EFixture::Check({"shaded", camo, "res/" + later,
                       client + "/res/packages/shared_content-part3.pkg", later, "40"});
