@@ -1,22 +1,15 @@
-// Conversion between the program's 8-bit text (UTF-8) and the archive library's wide text, and
-// the library's counted strings and property values.
-//
-// Wide text is UTF-16 in every wchar_t, also where wchar_t has 32 bits: the library keeps
-// characters outside the basic plane as surrogate pairs there too. Reading accepts both pairs and
-// whole code points.
+// The archive library's wide text: its counted strings and property values. Names and texts go
+// to the library as UTF-16 converted from the program's UTF-8 (platform/Utf16Text.h), with
+// invalid bytes and unpaired surrogates as U+FFFD either way.
 #pragma once
 
 #include <string>
 #include <string_view>
 
 #include "archive/SevenZipAbi.h"
+#include "platform/Utf16Text.h"
 
 namespace pallograph {
-
-// Invalid UTF-8 bytes become U+FFFD.
-std::wstring Utf8ToWide(std::string_view text);
-// Unpaired surrogates become U+FFFD.
-std::string WideToUtf8(std::wstring_view text);
 
 // A new counted string holding the text; the receiver frees it. Throws std::bad_alloc.
 sevenzip::BSTR AllocBstr(std::string_view utf8);

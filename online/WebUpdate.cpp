@@ -16,7 +16,11 @@
 #include "platform/Utf8Text.h"
 
 #ifndef PALLOGRAPH_UPDATE_URL
-#define PALLOGRAPH_UPDATE_URL "https://pallograph.github.io/update/"
+#define PALLOGRAPH_UPDATE_URL \
+  "https://raw.githubusercontent.com/pallograph/pallograph/main/data/update/"
+#endif
+#ifndef PALLOGRAPH_RELEASE_PAGE
+#define PALLOGRAPH_RELEASE_PAGE ""
 #endif
 
 namespace pallograph {
@@ -30,6 +34,7 @@ struct TWebUpdate::TState {
   int16_t Language = 1;
   std::string Caption;
   bool ReportAll = true;
+  std::string ReleasePage;
   TWebUpdateServices Services;
 
   std::mutex Mutex;
@@ -107,6 +112,19 @@ std::vector<std::string> SplitLines(const std::string& text) {
   return lines;
 }
 
+// "scheme://...": a scheme (a letter, then letters, digits, '+', '-' or '.') before "://".
+bool IsFullAddress(const std::string& text) {
+  const size_t end = text.find("://");
+  if (end == std::string::npos || end == 0) return false;
+  const auto isLetter = [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); };
+  if (!isLetter(text[0])) return false;
+  for (size_t i = 1; i < end; ++i) {
+    const char c = text[i];
+    if (!isLetter(c) && !(c >= '0' && c <= '9') && c != '+' && c != '-' && c != '.') return false;
+  }
+  return true;
+}
+
 // The whole trimmed text as a decimal integer; 0 when it is not one.
 long long IntegerOrZero(const std::string& text) {
   int64_t value = 0;
@@ -167,7 +185,7 @@ void CheckForUpdate(TState& state) {
     return;
   }
   const std::string& versionText = file.VersionText;
-  const std::string& downloadUrl = file.DownloadURL;
+  const std::string downloadUrl = DownloadToOpen(file, state.ReleasePage);
   const std::string& notesFile = state.Language == 0 ? state.InfoFileRu : state.InfoFileEn;
   const RIStringResult notes = FetchText(state.BaseURL + notesFile);
   const std::string notesText = notes.Error || notes.Empty ? std::string() : notes.Text;
@@ -195,8 +213,14 @@ RVersionFile ParseVersionFile(const std::string& text, const std::string& baseUr
   RVersionFile file;
   if (!lines.empty()) file.NewestBuild = IntegerOrZero(lines[0]);
   if (lines.size() > 1) file.VersionText = lines[1];
-  if (lines.size() > 2 && !Trim(lines[2]).empty()) file.DownloadURL = baseUrl + Trim(lines[2]);
+  const std::string download = lines.size() > 2 ? Trim(lines[2]) : std::string();
+  if (!download.empty()) file.DownloadURL = IsFullAddress(download) ? download : baseUrl + download;
   return file;
+}
+
+std::string DownloadToOpen(const RVersionFile& file, const std::string& releasePage) {
+  if (file.DownloadURL.empty() || releasePage.empty()) return file.DownloadURL;
+  return releasePage;
 }
 
 std::string UpdateServerUrl() {
@@ -204,6 +228,11 @@ std::string UpdateServerUrl() {
   if (url.empty()) url = PALLOGRAPH_UPDATE_URL;
   if (!url.empty() && url.back() != '/') url += '/';
   return url;
+}
+
+std::string ReleasePageUrl() {
+  const std::string page = GetEnvironmentText("PALLOGRAPH_RELEASE_PAGE");
+  return page.empty() ? std::string(PALLOGRAPH_RELEASE_PAGE) : page;
 }
 
 std::string UpdateMessageText(TUpdateMessage message, int16_t language,
@@ -255,6 +284,7 @@ TWebUpdate::TWebUpdate(const std::string& currentBuild, bool waitForResult, bool
   s.Language = language;
   s.Caption = caption.empty() ? std::string("Pallograph") : caption;
   s.ReportAll = reportAll;
+  s.ReleasePage = ReleasePageUrl();
   s.Services = std::move(services);
   worker_ = StartSharedWorker(state_, [](TState& state) { CheckForUpdate(state); });
   if (!waitForResult) return;

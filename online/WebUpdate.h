@@ -24,6 +24,11 @@ inline constexpr int32_t kUpdateReceiveTimeoutMs = 12000;
 // The update server's folder, ending in "/": the environment variable PALLOGRAPH_UPDATE_URL
 // when set and not empty, else the build setting of that name.
 std::string UpdateServerUrl();
+// The page the download question opens instead of the version file's download: the environment
+// variable PALLOGRAPH_RELEASE_PAGE when set and not empty, else the build setting of that name.
+// The download the published version file names is the Windows program's zip, so every build but
+// the Windows one names the project's release page; "" (the Windows build) opens the download.
+std::string ReleasePageUrl();
 
 enum class TUpdateMessage {
   NewVersion,              // no version text
@@ -39,15 +44,21 @@ std::string UpdateMessageText(TUpdateMessage message, int16_t language,
                               const std::string& versionText, const std::string& notes);
 
 // The version file: line 1 the newest build (text that is not a number counts as 0), line 2 the
-// new version's display text, line 3 the download's file name relative to the server folder.
+// new version's display text, line 3 the download: its file name relative to the server folder,
+// or a full address ("https://host/file.zip") where the download lies on another host.
 struct RVersionFile {
   long long NewestBuild = 0;
   std::string VersionText;  // "" when there is no line 2
-  std::string DownloadURL;  // baseUrl + trimmed line 3; "" when line 3 is missing or blank
+  // baseUrl + trimmed line 3, or trimmed line 3 itself when that is a full address; "" when
+  // line 3 is missing or blank
+  std::string DownloadURL;
 };
 // Reads the version file's text (lines split at CR LF, LF or CR). Pure; never throws except for
 // lack of memory.
 RVersionFile ParseVersionFile(const std::string& text, const std::string& baseUrl);
+// What the download question opens: the file's download, or `releasePage` in its place when that
+// is not empty; "" when the file names no download.
+std::string DownloadToOpen(const RVersionFile& file, const std::string& releasePage);
 
 // What the check does to the desktop; tests replace them.
 struct TWebUpdateServices {

@@ -2,8 +2,19 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace pallograph {
+
+// Writes program text (UTF-8) to standard output or standard error, at once. Windows: on a
+// console as wide text, so that every script shows; redirected, the UTF-8 bytes with CR LF line
+// ends. Elsewhere the bytes as they are.
+void WriteStandardOutput(std::string_view text);
+void WriteStandardError(std::string_view text);
+// One line of standard input up to its LF (which is dropped) or the end of the input, as program
+// text: Windows reads a console as wide text. A stop request (Interrupt.h) ends the wait: the line
+// then holds what was read so far.
+std::string ReadStandardInputLine();
 
 // Detaches the process from its console (silent mode). Afterwards nothing is printed or read.
 void ReleaseConsole();

@@ -2,17 +2,15 @@
 
 #include <cerrno>
 #include <cstdlib>
-#include <filesystem>
 #include <mutex>
 #include <stdexcept>
 #include <unordered_map>
 #include <vector>
 
-#include "platform/NativePath.h"
+#include "platform/FileHandle.h"
+#include "platform/FileSystem.h"
 #include "platform/PathText.h"
 #include "platform/System.h"
-
-namespace fs = std::filesystem;
 
 namespace pallograph::fault {
 
@@ -47,10 +45,8 @@ bool ParseKind(const std::string& name, TKind& kind) {
   return false;
 }
 
-std::vector<TRule> ParseRules(const char* text) {
+std::vector<TRule> ParseRules(const std::string& all) {
   std::vector<TRule> rules;
-  if (!text) return rules;
-  const std::string all(text);
   size_t start = 0;
   while (start < all.size()) {
     size_t end = all.find(';', start);
@@ -71,7 +67,7 @@ std::vector<TRule> ParseRules(const char* text) {
 
 TFaults* Faults() {
   static TFaults* const faults = [] {
-    std::vector<TRule> rules = ParseRules(std::getenv("PALLOGRAPH_FAULT"));
+    std::vector<TRule> rules = ParseRules(GetEnvironmentText("PALLOGRAPH_FAULT"));
     if (rules.empty()) return static_cast<TFaults*>(nullptr);
     static TFaults instance;
     instance.Rules = std::move(rules);
@@ -84,6 +80,17 @@ TFaults* Faults() {
 bool Hit(TRule& rule, TKind kind, const std::string& path) {
   if (rule.Kind != kind || path.find(rule.Text) == std::string::npos) return false;
   return ++rule.Seen == rule.N;
+}
+
+// Cuts the file to half its size, through the system's own calls (no hooks).
+void HalveFile(const std::string& path) {
+  const TFileHandle file = OpenFileHandle(path, TFileAccess::ReadWrite);
+  if (!file) return;
+  if (SeekFileHandle(file, 0, true)) {
+    const int64_t size = TellFileHandle(file);
+    if (size > 0) TruncateFileHandle(file, size / 2);
+  }
+  CloseFileHandle(file);
 }
 
 // The first folder below the system temporary folder on the path, or "".
@@ -102,8 +109,6 @@ bool OnOpen(const std::string& path, bool create) {
   TFaults* faults = Faults();
   if (!faults) return false;
   std::lock_guard<std::mutex> lock(faults->Lock);
-  std::error_code ec;
-  const fs::path native(ToNativePath(path));
   bool fail = false;
   bool raise = false;
   for (TRule& rule : faults->Rules) {
@@ -111,18 +116,15 @@ bool OnOpen(const std::string& path, bool create) {
     if (create) {
       if (Hit(rule, TKind::Vanish, path)) {
         const std::string folder = RunTempFolder(path);
-        if (!folder.empty()) fs::remove_all(fs::path(ToNativePath(folder)), ec);
+        if (!folder.empty()) DeleteFolderTree(folder);
       }
       if (Hit(rule, TKind::Create, path)) {
         fail = true;
         errno = EACCES;
       }
     } else {
-      if (Hit(rule, TKind::Truncate, path)) {
-        const uintmax_t size = fs::file_size(native, ec);
-        if (!ec) fs::resize_file(native, size / 2, ec);
-      }
-      if (Hit(rule, TKind::Remove, path)) fs::remove(native, ec);
+      if (Hit(rule, TKind::Truncate, path)) HalveFile(path);
+      if (Hit(rule, TKind::Remove, path)) DeleteFileAt(path);
     }
   }
   if (raise) throw std::runtime_error("injected exception opening " + path);

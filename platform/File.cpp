@@ -5,9 +5,6 @@
 
 #include "platform/FaultInjection.h"
 #include "platform/LastError.h"
-#include "platform/NativePath.h"
-
-#include "platform/FileHandle.h"
 
 namespace pallograph {
 
@@ -27,27 +24,11 @@ TFile& TFile::operator=(TFile&& other) noexcept {
 
 bool TFile::Open(const std::string& path, Mode mode) {
   Close();
-  const std::string native = ToNativePath(path);
-  const char* flags = "rb";
-  switch (mode) {
-    case Mode::Read:
-      flags = "rb";
-      break;
-    case Mode::ReadWrite:
-      flags = "r+b";
-      break;
-    case Mode::Create:
-      flags = "w+b";
-      break;
-    case Mode::Append:
-      flags = "a+b";
-      break;
-  }
   const bool create = mode == Mode::Create || mode == Mode::Append;
   const std::string what = (create ? "Cannot create \"" : "Cannot open \"") + path + "\"";
   errno = 0;
   if (fault::OnOpen(path, create)) return FailWithSystemError(what);
-  handle_ = std::fopen(native.c_str(), flags);
+  handle_ = OpenFileHandle(path, mode);
   if (!handle_) return FailWithSystemError(what);
   path_ = path;
   if (mode != Mode::Read) fault::OnOpened(handle_, path);
@@ -59,14 +40,14 @@ bool TFile::Close() {
   if (!handle_) return true;
   fault::OnClose(handle_);
   errno = 0;
-  const bool ok = std::fclose(handle_) == 0;
+  const bool ok = CloseFileHandle(handle_);
   handle_ = nullptr;
   return ok || FailWithSystemError("Cannot write \"" + path_ + "\"");
 }
 
 size_t TFile::Read(void* buffer, size_t size) {
   if (!handle_ || size == 0) return 0;
-  return std::fread(buffer, 1, size, handle_);
+  return ReadFileHandle(handle_, buffer, size);
 }
 
 bool TFile::ReadExact(void* buffer, size_t size) { return size == 0 || Read(buffer, size) == size; }
@@ -75,15 +56,15 @@ bool TFile::WriteExact(const void* data, size_t size) {
   if (!handle_) return false;
   errno = 0;
   if (fault::OnWrite(handle_, size)) return FailWithSystemError("Cannot write \"" + path_ + "\"");
-  if (size == 0 || std::fwrite(data, 1, size, handle_) == size) return true;
+  if (size == 0 || WriteFileHandle(handle_, data, size)) return true;
   return FailWithSystemError("Cannot write \"" + path_ + "\"");
 }
 
-bool TFile::Seek(int64_t offset) { return handle_ && SeekHandle(handle_, offset, SEEK_SET) == 0; }
+bool TFile::Seek(int64_t offset) { return handle_ && SeekFileHandle(handle_, offset, false); }
 
-bool TFile::SeekToEnd() { return handle_ && SeekHandle(handle_, 0, SEEK_END) == 0; }
+bool TFile::SeekToEnd() { return handle_ && SeekFileHandle(handle_, 0, true); }
 
-int64_t TFile::Position() { return handle_ ? TellHandle(handle_) : -1; }
+int64_t TFile::Position() { return handle_ ? TellFileHandle(handle_) : -1; }
 
 int64_t TFile::Size() {
   if (!handle_) return -1;
@@ -94,11 +75,8 @@ int64_t TFile::Size() {
   return size;
 }
 
-bool TFile::SetSize(int64_t size) {
-  if (!handle_ || std::fflush(handle_) != 0) return false;
-  return TruncateHandle(handle_, size);
-}
+bool TFile::SetSize(int64_t size) { return handle_ && TruncateFileHandle(handle_, size); }
 
-bool TFile::Flush() { return handle_ && std::fflush(handle_) == 0; }
+bool TFile::Flush() { return handle_ && FlushFileHandle(handle_); }
 
 }  // namespace pallograph

@@ -3,19 +3,16 @@
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
 #include <string>
+
+#include "platform/FileHandle.h"
 
 namespace pallograph {
 
 class TFile {
  public:
-  enum class Mode {
-    Read,       // existing file, read only (others may read and write it too)
-    ReadWrite,  // existing file, read and write
-    Create,     // create or truncate, read and write
-    Append,     // create when missing, read and write, positioned at the end
-  };
+  // Read, ReadWrite, Create or Append (platform/FileHandle.h).
+  using Mode = TFileAccess;
 
   TFile() = default;
   ~TFile();
@@ -43,7 +40,7 @@ class TFile {
   bool Flush();
 
  private:
-  std::FILE* handle_ = nullptr;
+  TFileHandle handle_ = nullptr;
   std::string path_;
 };
 

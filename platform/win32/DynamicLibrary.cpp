@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "platform/NativePath.h"
+#include "platform/win32/WideApi.h"
 
 namespace pallograph {
 
@@ -10,7 +10,7 @@ TDynamicLibrary::~TDynamicLibrary() { Unload(); }
 
 bool TDynamicLibrary::Load(const std::string& path) {
   Unload();
-  handle_ = LoadLibraryA(ToNativePath(path).c_str());
+  handle_ = LoadLibraryW(ToWidePath(path).c_str());
   return handle_ != nullptr;
 }
 

@@ -4,20 +4,20 @@
 
 #include <vector>
 
-#include "platform/NativePath.h"
+#include "platform/win32/WideApi.h"
 
 namespace pallograph {
 
 std::string SystemFileVersionText(const std::string& path) {
-  const std::string native = ToNativePath(path);
+  const std::wstring file = ToWidePath(path);
   DWORD ignored = 0;
-  const DWORD size = GetFileVersionInfoSizeA(native.c_str(), &ignored);
+  const DWORD size = GetFileVersionInfoSizeW(file.c_str(), &ignored);
   if (size == 0) return {};
   std::vector<char> block(size);
-  if (!GetFileVersionInfoA(native.c_str(), 0, size, block.data())) return {};
+  if (!GetFileVersionInfoW(file.c_str(), 0, size, block.data())) return {};
   VS_FIXEDFILEINFO* fixed = nullptr;
   UINT fixedSize = 0;
-  if (!VerQueryValueA(block.data(), "\\", reinterpret_cast<void**>(&fixed), &fixedSize) ||
+  if (!VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&fixed), &fixedSize) ||
       fixed == nullptr || fixedSize < sizeof(VS_FIXEDFILEINFO)) {
     return {};
   }

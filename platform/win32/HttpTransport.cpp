@@ -6,6 +6,8 @@
 
 #include <vector>
 
+#include "platform/win32/WideApi.h"
+
 namespace pallograph {
 
 namespace {
@@ -35,7 +37,7 @@ RHttpOutcome Failed() {
 
 void SetTimeout(HINTERNET handle, DWORD option, int32_t milliseconds) {
   DWORD value = static_cast<DWORD>(milliseconds);
-  InternetSetOptionA(handle, option, &value, sizeof(value));
+  InternetSetOptionW(handle, option, &value, sizeof(value));
 }
 
 // The header block: "Name: value" lines ended by CR LF. A line without a value only keeps the
@@ -63,16 +65,20 @@ bool CancelRequested(const RHttpExchange& exchange) {
   return exchange.Cancel != nullptr && exchange.Cancel->load();
 }
 
-std::string Part(const char* text, DWORD length) {
-  return text && length ? std::string(text, length) : std::string();
+std::wstring Part(const wchar_t* text, DWORD length) {
+  return text && length ? std::wstring(text, length) : std::wstring();
 }
+
+// nullptr for an empty text, as WinINet takes a missing value.
+const wchar_t* OrNull(const std::wstring& text) { return text.empty() ? nullptr : text.c_str(); }
 
 }  // namespace
 
 void InitHttpTransport() {}
 
 RHttpOutcome ExchangeHttp(const RHttpExchange& exchange) {
-  URL_COMPONENTSA parts{};
+  const std::wstring url = ToWide(exchange.URL);
+  URL_COMPONENTSW parts{};
   parts.dwStructSize = sizeof(parts);
   // Non-zero lengths with null buffers: the parts point into the URL itself.
   parts.dwHostNameLength = 1;
@@ -80,9 +86,8 @@ RHttpOutcome ExchangeHttp(const RHttpExchange& exchange) {
   parts.dwExtraInfoLength = 1;
   parts.dwUserNameLength = 1;
   parts.dwPasswordLength = 1;
-  if (exchange.URL.size() > 0xFFFFFFF ||
-      !InternetCrackUrlA(exchange.URL.c_str(), static_cast<DWORD>(exchange.URL.size()), 0,
-                         &parts)) {
+  if (url.size() > 0xFFFFFFF ||
+      !InternetCrackUrlW(url.c_str(), static_cast<DWORD>(url.size()), 0, &parts)) {
     return Failed();
   }
   const bool secure = parts.nScheme == INTERNET_SCHEME_HTTPS;
@@ -91,29 +96,29 @@ RHttpOutcome ExchangeHttp(const RHttpExchange& exchange) {
     outcome.TransportError = ERROR_INTERNET_UNRECOGNIZED_SCHEME;
     return outcome;
   }
-  const std::string host = Part(parts.lpszHostName, parts.dwHostNameLength);
-  std::string object = Part(parts.lpszUrlPath, parts.dwUrlPathLength) +
-                       Part(parts.lpszExtraInfo, parts.dwExtraInfoLength);
-  if (object.empty() || object[0] != '/') object.insert(0, "/");
-  const std::string user = Part(parts.lpszUserName, parts.dwUserNameLength);
-  const std::string password = Part(parts.lpszPassword, parts.dwPasswordLength);
+  const std::wstring host = Part(parts.lpszHostName, parts.dwHostNameLength);
+  std::wstring object = Part(parts.lpszUrlPath, parts.dwUrlPathLength) +
+                        Part(parts.lpszExtraInfo, parts.dwExtraInfoLength);
+  if (object.empty() || object[0] != L'/') object.insert(0, L"/");
+  const std::wstring user = Part(parts.lpszUserName, parts.dwUserNameLength);
+  const std::wstring password = Part(parts.lpszPassword, parts.dwPasswordLength);
 
   // The system's configured access: its proxy settings apply.
   const TInternetHandle session(
-      InternetOpenA(nullptr, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
+      InternetOpenW(nullptr, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
   if (!session) return Failed();
   if (exchange.ConnectTimeoutMs >= 0) {
     SetTimeout(session.Get(), INTERNET_OPTION_CONNECT_TIMEOUT, exchange.ConnectTimeoutMs);
   }
-  const TInternetHandle connection(InternetConnectA(
-      session.Get(), host.c_str(), parts.nPort, user.empty() ? nullptr : user.c_str(),
-      password.empty() ? nullptr : password.c_str(), INTERNET_SERVICE_HTTP, 0, 0));
+  const TInternetHandle connection(InternetConnectW(session.Get(), host.c_str(), parts.nPort,
+                                                    OrNull(user), OrNull(password),
+                                                    INTERNET_SERVICE_HTTP, 0, 0));
   if (!connection) return Failed();
 
   DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE |
                 INTERNET_FLAG_KEEP_CONNECTION | INTERNET_FLAG_NO_UI | INTERNET_FLAG_NO_COOKIES;
   if (secure) flags |= INTERNET_FLAG_SECURE;
-  const TInternetHandle request(HttpOpenRequestA(connection.Get(), exchange.Method.c_str(),
+  const TInternetHandle request(HttpOpenRequestW(connection.Get(), ToWide(exchange.Method).c_str(),
                                                  object.c_str(), nullptr, nullptr, nullptr, flags,
                                                  0));
   if (!request) return Failed();
@@ -126,18 +131,17 @@ RHttpOutcome ExchangeHttp(const RHttpExchange& exchange) {
   }
 
   if (CancelRequested(exchange)) return Cancelled();
-  const std::string headers = HeaderBlock(exchange.Headers);
+  const std::wstring headers = ToWide(HeaderBlock(exchange.Headers));
   const bool post = exchange.Method == "POST";
   if (post && exchange.Body.size() > 0x7FFFFFFF) return Failed();
-  if (!HttpSendRequestA(request.Get(), headers.empty() ? nullptr : headers.c_str(),
-                        static_cast<DWORD>(headers.size()),
+  if (!HttpSendRequestW(request.Get(), OrNull(headers), static_cast<DWORD>(headers.size()),
                         post ? const_cast<char*>(exchange.Body.data()) : nullptr,
                         post ? static_cast<DWORD>(exchange.Body.size()) : 0)) {
     return Failed();
   }
   DWORD status = 0;
   DWORD statusSize = sizeof(status);
-  if (!HttpQueryInfoA(request.Get(), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status,
+  if (!HttpQueryInfoW(request.Get(), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status,
                       &statusSize, nullptr)) {
     return Failed();
   }

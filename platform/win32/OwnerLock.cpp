@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "platform/NativePath.h"
+#include "platform/win32/WideApi.h"
 
 namespace pallograph {
 
@@ -23,7 +23,7 @@ TOwnerLock::~TOwnerLock() {
   // Closed first: the file is opened without sharing, so it cannot be deleted while open. A
   // process that takes it in between keeps it open, and then the deletion fails harmlessly.
   handle_.reset();
-  DeleteFileA(ToNativePath(path_).c_str());
+  DeleteFileW(ToWidePath(path_).c_str());
 }
 
 TOwnerLock::TState TOwnerLock::TakeFile(const std::string& path, bool create,
@@ -31,7 +31,7 @@ TOwnerLock::TState TOwnerLock::TakeFile(const std::string& path, bool create,
   // No sharing: while this process has the file open, every other open fails; the system
   // closes the handle when the process ends, however it ends.
   const HANDLE file =
-      CreateFileA(ToNativePath(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+      CreateFileW(ToWidePath(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                   create ? OPEN_ALWAYS : OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) {
     const DWORD error = GetLastError();

@@ -4,6 +4,8 @@
 
 #include <vector>
 
+#include "platform/win32/WideApi.h"
+
 namespace pallograph {
 
 namespace {
@@ -24,7 +26,7 @@ HKEY RootKey(RegistryRoot root) {
 class TRegistryKey {
  public:
   TRegistryKey(RegistryRoot root, const std::string& key) {
-    if (RegOpenKeyExA(RootKey(root), key.c_str(), 0, KEY_READ, &key_) != ERROR_SUCCESS) {
+    if (RegOpenKeyExW(RootKey(root), ToWide(key).c_str(), 0, KEY_READ, &key_) != ERROR_SUCCESS) {
       key_ = nullptr;
     }
   }
@@ -40,10 +42,13 @@ class TRegistryKey {
 };
 
 // Registry values need not be terminated: the text ends at the stored size or the first zero.
-std::string TextOf(const std::vector<char>& data, DWORD size) {
+// The system hands every value over in UTF-16, whichever code page wrote it; it becomes the
+// program's UTF-8 here, once.
+std::string TextOf(const std::vector<wchar_t>& data, DWORD bytes) {
+  const size_t units = bytes / sizeof(wchar_t);
   size_t length = 0;
-  while (length < size && data[length] != '\0') ++length;
-  return std::string(data.data(), length);
+  while (length < units && data[length] != L'\0') ++length;
+  return FromWide(std::wstring_view(data.data(), length));
 }
 
 }  // namespace
@@ -52,18 +57,19 @@ std::optional<std::string> ReadRegistryString(RegistryRoot root, const std::stri
                                               const std::string& value) {
   const TRegistryKey opened(root, key);
   if (!opened.Get()) return std::nullopt;
-  const char* name = value.empty() ? nullptr : value.c_str();
+  const std::wstring wideName = ToWide(value);
+  const wchar_t* name = value.empty() ? nullptr : wideName.c_str();
   DWORD type = 0;
   DWORD size = 0;
-  if (RegQueryValueExA(opened.Get(), name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
+  if (RegQueryValueExW(opened.Get(), name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
       (type != REG_SZ && type != REG_EXPAND_SZ)) {
     return std::nullopt;
   }
   // The value may grow between the two calls: ask again while the buffer is too small.
   for (int attempt = 0; attempt < 4; ++attempt) {
-    std::vector<char> data(static_cast<size_t>(size) + 1, '\0');
+    std::vector<wchar_t> data(size / sizeof(wchar_t) + 2, L'\0');
     DWORD got = size;
-    const LSTATUS status = RegQueryValueExA(opened.Get(), name, nullptr, &type,
+    const LSTATUS status = RegQueryValueExW(opened.Get(), name, nullptr, &type,
                                             reinterpret_cast<BYTE*>(data.data()), &got);
     if (status == ERROR_SUCCESS) return TextOf(data, got < size ? got : size);
     if (status != ERROR_MORE_DATA) return std::nullopt;
@@ -76,7 +82,7 @@ int CountRegistrySubKeys(RegistryRoot root, const std::string& key) {
   const TRegistryKey opened(root, key);
   if (!opened.Get()) return -1;
   DWORD count = 0;
-  if (RegQueryInfoKeyA(opened.Get(), nullptr, nullptr, nullptr, &count, nullptr, nullptr, nullptr,
+  if (RegQueryInfoKeyW(opened.Get(), nullptr, nullptr, nullptr, &count, nullptr, nullptr, nullptr,
                        nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) {
     return -1;
   }

@@ -11,6 +11,7 @@
 
 #include "platform/PathText.h"
 #include "platform/Registry.h"
+#include "platform/win32/WideApi.h"
 
 namespace pallograph {
 
@@ -21,21 +22,29 @@ unsigned ProcessorCount() {
 }
 
 std::string ProgramFolder() {
-  std::vector<char> buffer(MAX_PATH);
+  std::vector<wchar_t> buffer(MAX_PATH);
   for (;;) {
-    const DWORD n = GetModuleFileNameA(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+    const DWORD n = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
     if (n == 0) return ".\\";
-    if (n < buffer.size()) return ExtractFilePath(std::string(buffer.data(), n));
+    if (n < buffer.size()) {
+      return ExtractFilePath(FromWidePath(std::wstring_view(buffer.data(), n)));
+    }
     if (buffer.size() >= 32768) return ".\\";
     buffer.resize(buffer.size() * 2);
   }
 }
 
 std::string TempFolder() {
-  char buffer[MAX_PATH + 2] = {};
-  const DWORD n = GetTempPathA(sizeof(buffer), buffer);
-  if (n == 0 || n >= sizeof(buffer)) return "C:\\Windows\\Temp\\";
-  return IncludeTrailingBackslash(std::string(buffer, n));
+  std::vector<wchar_t> buffer(MAX_PATH + 2);
+  for (int attempt = 0; attempt < 4; ++attempt) {
+    const DWORD n = GetTempPathW(static_cast<DWORD>(buffer.size()), buffer.data());
+    if (n == 0) break;
+    if (n < buffer.size()) {
+      return IncludeTrailingBackslash(FromWidePath(std::wstring_view(buffer.data(), n)));
+    }
+    buffer.resize(n + 1);
+  }
+  return "C:\\Windows\\Temp\\";
 }
 
 std::string NewGuidText() {
@@ -50,9 +59,9 @@ std::string NewGuidText() {
 }
 
 std::string AppDataFolder() {
-  char buffer[MAX_PATH] = {};
-  if (FAILED(SHGetFolderPathA(nullptr, CSIDL_APPDATA, nullptr, 0, buffer))) return {};
-  return ExcludeTrailingBackslash(buffer);
+  wchar_t buffer[MAX_PATH] = {};
+  if (FAILED(SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, 0, buffer))) return {};
+  return ExcludeTrailingBackslash(FromWidePath(buffer));
 }
 
 std::string UserStateFolder() { return AppDataFolder(); }
@@ -64,20 +73,23 @@ std::string OperatingSystemName() {
 }
 
 std::string GetEnvironmentText(const std::string& name) {
-  const DWORD needed = GetEnvironmentVariableA(name.c_str(), nullptr, 0);
-  if (needed == 0) return {};
-  std::string value(needed, '\0');
-  const DWORD n = GetEnvironmentVariableA(name.c_str(), value.data(), needed);
-  if (n == 0 || n >= needed) return {};
-  value.resize(n);
-  return value;
+  const std::wstring wideName = ToWide(name);
+  std::vector<wchar_t> value(256);
+  for (int attempt = 0; attempt < 4; ++attempt) {
+    const DWORD n =
+        GetEnvironmentVariableW(wideName.c_str(), value.data(), static_cast<DWORD>(value.size()));
+    if (n == 0) return {};
+    if (n < value.size()) return FromWide(std::wstring_view(value.data(), n));
+    value.resize(n);  // n counts the terminator when the value did not fit
+  }
+  return {};
 }
 
 void SleepMs(unsigned milliseconds) { Sleep(milliseconds); }
 
 bool OpenUrl(const std::string& url) {
   const HINSTANCE result =
-      ShellExecuteA(nullptr, "open", url.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+      ShellExecuteW(nullptr, L"open", ToWide(url).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
   // Values above 32 report success.
   return reinterpret_cast<INT_PTR>(result) > 32;
 }

@@ -1,22 +1,19 @@
 #!/usr/bin/env bash
 # Builds the Windows release zip: scripts/windows/release.sh [build folder] [zip file]
 # (defaults build-windows-release and out/pallograph-windows-x64.zip). The zip holds one folder
-# "Pallograph" with pallograph.exe, the config files, 7z.dll with its licence and a README.
+# "Pallograph" with pallograph.exe, the config files, 7z.dll with its licence, LICENSE.txt and a
+# README (scripts/windows/pack_release.sh lays it out; tests/packaging tests that layout).
+# Then rewrites the update check's files in data/update/ for this version (scripts/update_files.py).
 set -euo pipefail
 root="$(cd "$(dirname "$0")/../.." && pwd)"
 dir="$(realpath -m "${1:-$root/build-windows-release}")"
 zip="$(realpath -m "${2:-$root/out/pallograph-windows-x64.zip}")"
 
 "$root/scripts/windows/build.sh" "$dir" -DPALLOGRAPH_TESTS=OFF
-stage="$(mktemp -d)"
-trap 'rm -rf "$stage"' EXIT
-mkdir -p "$stage/Pallograph"
-x86_64-w64-mingw32-strip -o "$stage/Pallograph/pallograph.exe" "$dir/pallograph.exe"
-cp "$dir/7z.dll" "$dir/7z-License.txt" "$root"/data/configs/*.cfg "$stage/Pallograph/"
-sed 's/$/\r/' "$root/scripts/windows/README-Windows.txt" >"$stage/Pallograph/README.txt"
-mkdir -p "$(dirname "$zip")"
-rm -f "$zip"
-(cd "$stage" && zip -qrX "$zip" Pallograph)
+x86_64-w64-mingw32-strip -o "$dir/pallograph-stripped.exe" "$dir/pallograph.exe"
+"$root/scripts/windows/pack_release.sh" "$dir/pallograph-stripped.exe" "$dir/7z.dll" \
+  "$dir/7z-License.txt" "$zip"
 7z t "$zip" >/dev/null
 echo "release: $zip ($(du -k "$zip" | cut -f1) KiB)"
 unzip -l "$zip"
+python3 "$root/scripts/update_files.py" --asset "$(basename "$zip")"

@@ -88,11 +88,11 @@ TEST_F(T7zInArchiveTest, ExtractSelectedAndEachUseTheCallbackStreams) {
     return sevenzip::S_OK;
   };
   const uint32_t readme = items.at("text\\readme.txt");
-  const uint32_t dds = items.at("vehicles\\german\\Camouflage\\christmas_german.dds");
+  const uint32_t dds = items.at("vehicles\\russian\\Camouflage\\gift_camouflage.dds");
   reader_->ExtractSelected({dds, readme, dds}, false, give);
   ASSERT_EQ(streams.size(), 2u);
   EXPECT_EQ(streams[readme].Data(), SourceBytes("text/readme.txt"));
-  EXPECT_EQ(streams[dds].Data(), SourceBytes("vehicles/german/Camouflage/christmas_german.dds"));
+  EXPECT_EQ(streams[dds].Data(), SourceBytes("vehicles/russian/Camouflage/gift_camouflage.dds"));
 
   streams.clear();
   reader_->ExtractEach(false, give);
@@ -138,20 +138,20 @@ TEST_F(T7zInArchiveTest, CorruptDataRaisesOnExtraction) {
   test::TTempDir dir;
   std::vector<uint8_t> bytes = test::ReadBinary(fixtures_.Native("stored.zip"));
   // Damage the middle of the largest stored entry's data.
-  const std::vector<uint8_t> dds = SourceBytes("vehicles/german/Camouflage/christmas_german.dds");
+  const std::vector<uint8_t> dds = SourceBytes("vehicles/russian/Camouflage/gift_camouflage.dds");
   const auto at = std::search(bytes.begin(), bytes.end(), dds.begin(), dds.begin() + 64);
   ASSERT_NE(at, bytes.end());
   at[10000] ^= 0xFF;
   test::WriteBinary(dir.Native("corrupt.zip"), bytes);
   reader_->OpenArchiveFile(FromNativePath(dir.Native("corrupt.zip")));
-  const uint32_t index = Listing(*reader_).at("vehicles\\german\\Camouflage\\christmas_german.dds");
+  const uint32_t index = Listing(*reader_).at("vehicles\\russian\\Camouflage\\gift_camouflage.dds");
   TMemoryStream stream;
   try {
     reader_->ExtractItemToStream(index, stream);
     FAIL() << "no exception";
   } catch (const ESevenZipError& e) {
     EXPECT_STREQ(e.what(),
-                 "Extracting \"vehicles\\german\\Camouflage\\christmas_german.dds\" failed: "
+                 "Extracting \"vehicles\\russian\\Camouflage\\gift_camouflage.dds\" failed: "
                  "CRC failed");
   }
   EXPECT_THROW(reader_->ExtractItemToStream(index, stream, true), ESevenZipError);

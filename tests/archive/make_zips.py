@@ -21,7 +21,7 @@ import make_bombs
 
 FILES = {
     "vehicles/russian/R11_MS-1/crash/lod0/Hull.visual_processed": ("random", 3000),
-    "vehicles/german/Camouflage/christmas_german.dds": ("pattern", 20000),
+    "vehicles/russian/Camouflage/gift_camouflage.dds": ("pattern", 20000),
     "text/readme.txt": ("text", 0),
     "mem/ünï-日本-😀.bin": ("random", 777),
     "empty.bin": ("empty", 0),

@@ -90,4 +90,18 @@ std::vector<std::string> ListTree(const std::string& folder) {
   return names;
 }
 
+std::vector<std::string> Packages(const std::string& folder, const std::string& prefix) {
+  std::vector<std::string> found;
+  for (const std::string& name : ListTree(folder)) {
+    if (name.rfind(prefix, 0) == 0) found.push_back(folder + "/" + name);
+  }
+  return found;
+}
+
+std::string OnePackage(const std::string& folder, const std::string& prefix) {
+  const std::vector<std::string> found = Packages(folder, prefix);
+  EXPECT_EQ(found.size(), 1u) << prefix;
+  return found.empty() ? std::string() : found.front();
+}
+
 }  // namespace pallograph::test

@@ -41,7 +41,7 @@ class TE2EFixture {
   // Runs the copied program on a pseudo-terminal, offline like Run.
   RTerminalResult RunOnTerminal(std::vector<std::string> args, const RTerminalRun& how) const;
   // The client's mods folder of the demo client's version.
-  static std::string ModsFolder(const std::string& client) { return client + "/mods/1.28.0.0"; }
+  static std::string ModsFolder(const std::string& client) { return client + "/mods/2.4.0.2"; }
   // Runs tests/e2e/package_checks.py; fails the test when a check fails.
   static void Check(const std::vector<std::string>& args);
 
@@ -61,5 +61,9 @@ inline int PosixExit(int code) { return code >= 16000 ? code - 16000 : code; }
 
 // Names of the files below a native folder, relative, sorted.
 std::vector<std::string> ListTree(const std::string& folder);
+// The packages (native paths) below a folder whose relative names start with `prefix`.
+std::vector<std::string> Packages(const std::string& folder, const std::string& prefix);
+// The one package whose name starts with `prefix`; fails the test when there is not exactly one.
+std::string OnePackage(const std::string& folder, const std::string& prefix);
 
 }  // namespace pallograph::test

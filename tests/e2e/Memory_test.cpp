@@ -27,14 +27,17 @@ constexpr bool kAddressSanitizer = false;
 // The address space a run may use: far below the 1 GB and 5 GB the entries inflate to.
 constexpr int kAddressSpaceKiB = 1024 * 1024;
 
+// The tank wrecks of the demo client's maps: two in 02_malinovka, one in 19_monastery and one in
+// 101_dday.
 constexpr const char* kSherman =
-    "content/MilitaryEnvironment/hd_mle101_A05_M4_Sherman/mle101_A05_M4_Sherman_AM.dds";
+    "content/MilitaryEnvironment/hd_mle101_A05_M4_Sherman/hd_mle101_A05_M4_Sherman_AM.dds";
 constexpr const char* kT34 =
-    "content/MilitaryEnvironment/hd_mle102_R04_T-34/mle102_R04_T-34_AM.dds";
+    "content/MilitaryEnvironment/hd_mle101_A05_M4_Sherman/hd_mle101_A05_M4_Sherman_track_AM.dds";
 constexpr const char* kTiger =
-    "content/MilitaryEnvironment/hd_mle103_G04_PzVI_Tiger_I/mle103_G04_PzVI_Tiger_I_AM.dds";
+    "content/MilitaryEnvironment/hd_mle102_G01_Pz_IV_AusfG/hd_mle102_G01_Pz_IV_AusfG_AM.dds";
 constexpr const char* kPanther =
-    "content/MilitaryEnvironment/hd_mle104_G03_PzV_Panther/mle104_G03_PzV_Panther_AM.dds";
+    "content/MilitaryEnvironment/hd_mle102_G01_Pz_IV_AusfG/"
+    "hd_mle102_G01_Pz_IV_AusfG_Tracks_AM.dds";
 
 bool Contains(const std::string& text, const std::string& part) {
   return text.find(part) != std::string::npos;

@@ -12,31 +12,18 @@ namespace pallograph::test {
 namespace {
 
 constexpr const char* kSherman =
-    "content/MilitaryEnvironment/hd_mle101_A05_M4_Sherman/mle101_A05_M4_Sherman_AM.dds";
-constexpr const char* kT34 =
-    "content/MilitaryEnvironment/hd_mle102_R04_T-34/mle102_R04_T-34_AM.dds";
-constexpr const char* kLocomotive = "content/Railway/hd_rw401_Locomotive/rw401_Locomotive_AM.dds";
-constexpr const char* kTender = "content/Railway/hd_rw402_Tender/rw402_Tender_AM.dds";
-constexpr const char* kCamo = "vehicles/german/Camouflage/christmas_german.dds";
+    "content/MilitaryEnvironment/hd_mle101_A05_M4_Sherman/hd_mle101_A05_M4_Sherman_AM.dds";
+constexpr const char* kShermanTrack =
+    "content/MilitaryEnvironment/hd_mle101_A05_M4_Sherman/hd_mle101_A05_M4_Sherman_track_AM.dds";
+constexpr const char* kLocomotive =
+    "content/Railway/hd_rw_UNI_005_Locomotive/hd_rw_UNI_005_Locomotive_AM.dds";
+constexpr const char* kTender =
+    "content/Railway/hd_rw_UNI_005_Locomotive/hd_rw_UNI_005_Locomotive_tender_AM.dds";
+constexpr const char* kCamo = "vehicles/russian/Camouflage/gift_camouflage.dds";
 constexpr const char* kMsHull = "vehicles/russian/R11_MS-1/crash/lod0/Hull.visual_processed";
 
 bool Contains(const std::string& text, const std::string& part) {
   return text.find(part) != std::string::npos;
-}
-
-// The packages in a folder whose names start with `prefix`.
-std::vector<std::string> Packages(const std::string& folder, const std::string& prefix) {
-  std::vector<std::string> found;
-  for (const std::string& name : ListTree(folder)) {
-    if (name.rfind(prefix, 0) == 0) found.push_back(folder + "/" + name);
-  }
-  return found;
-}
-
-std::string OnePackage(const std::string& folder, const std::string& prefix) {
-  const std::vector<std::string> found = Packages(folder, prefix);
-  EXPECT_EQ(found.size(), 1u) << prefix;
-  return found.empty() ? std::string() : found.front();
 }
 
 // The run's console line for a package.
@@ -57,13 +44,15 @@ TEST_F(ModsTest, CrashModsPatchModelsAndAddOneColourTextures) {
       fixture_.Run({"--wot-path=" + client, "--DPT-mod=FF0000", "--CCT-mod=00FF00", "--cpu-count=1",
                     "--auto-close-console"});
   ASSERT_EQ(r.ExitCode, 0) << r.Out << r.Err;
-  // One worker at a time: result lines in the config's root order.
+  // One worker at a time: result lines in the config's root order, each root's packages in the
+  // client's order.
   const size_t first = r.Out.find("vehicles_level_01.pkg");
   const size_t second = r.Out.find("vehicles_level_05-part1.pkg");
   const size_t third = r.Out.find("vehicles_level_10-part2.pkg");
-  EXPECT_TRUE(first < second && second < third) << r.Out;
+  const size_t fourth = r.Out.find("shared_content-part1.pkg");
+  EXPECT_TRUE(first < second && second < third && third < fourth) << r.Out;
   EXPECT_EQ(LineOf(r.Out, "vehicles_level_01.pkg"),
-            "          vehicles_level_01.pkg              OK (6 files)");
+            "          vehicles_level_01.pkg              OK (18 files)");
 
   const std::string mods = TE2EFixture::ModsFolder(client);
   const std::string tanks = OnePackage(mods, "mod.Pallograph.TankCrashTextures_");
@@ -109,8 +98,11 @@ TEST_F(ModsTest, RemoveShadowsAlsoReplacesTheAoTexture) {
 
 TEST_F(ModsTest, TestModeRunsOneThreadForTheLastExistingRoot) {
   const std::string client = fixture_.MakeClient();
-  const TProcessResult r =
-      fixture_.Run({"--wot-path=" + client, "--DPT-mod=FF0000", "--test", "--auto-close-console"});
+  const std::string configs = fixture_.Folder() + "/configs";
+  WriteText(configs + "/CrashTanks.cfg",
+            "version = 1\nres\\packages\\vehicles_level_*.pkg\nres\\packages\\none.pkg\n");
+  const TProcessResult r = fixture_.Run({"--wot-path=" + client, "--configs-path=" + configs,
+                                         "--DPT-mod=FF0000", "--test", "--auto-close-console"});
   ASSERT_EQ(r.ExitCode, 0) << r.Out;
   EXPECT_FALSE(Contains(r.Out, "vehicles_level_01.pkg"));
   EXPECT_FALSE(Contains(r.Out, "vehicles_level_05-part1.pkg"));
@@ -124,7 +116,7 @@ TEST_F(ModsTest, BrokenPackageFailsItsLineWhileTheOthersStillPack) {
       fixture_.Run({"--wot-path=" + client, "--DPT-mod=FF0000", "--auto-close-console"}, "\n");
   EXPECT_EQ(r.ExitCode, PosixExit(16011)) << r.Out;
   EXPECT_TRUE(Contains(LineOf(r.Out, "vehicles_level_02.pkg"), "Failed!")) << r.Out;
-  EXPECT_TRUE(Contains(LineOf(r.Out, "vehicles_level_01.pkg"), "OK (6 files)")) << r.Out;
+  EXPECT_TRUE(Contains(LineOf(r.Out, "vehicles_level_01.pkg"), "OK (18 files)")) << r.Out;
   EXPECT_TRUE(Contains(r.Err, "An error occurred while working with one of the files!"));
   EXPECT_TRUE(Contains(r.Err, "Pkg: res/packages/vehicles_level_02.pkg")) << r.Err;
   // A failure clears auto-close: the run waits for enter.
@@ -161,10 +153,8 @@ TEST_F(ModsTest, MapModsRepaintTexturesSpaceBinAndCamouflages) {
       std::string(kSherman).substr(0, std::string(kSherman).size() - 4) + "_hd.dds";
   TE2EFixture::Check({"wotmod", mem, "mod.Pallograph.TankMapTextures",
                       std::string("res/") + kSherman, "res/" + sherman_hd,
-                      std::string("res/") + kT34});
-  TE2EFixture::Check({"solid", mem, std::string("res/") + kSherman, "FFFFFF"});
-  TE2EFixture::Check({"solid", mem, "res/" + sherman_hd, "FFFFFF"});
-  TE2EFixture::Check({"solid", mem, std::string("res/") + kT34, "FFFFFF"});
+                      std::string("res/") + kShermanTrack});
+  TE2EFixture::Check({"solidall", mem, "FFFFFF"});
   TE2EFixture::Check({"wotmod", ctm, "mod.Pallograph.TrainMapTextures",
                       std::string("res/") + kLocomotive, std::string("res/") + kTender});
   TE2EFixture::Check({"solid", ctm, std::string("res/") + kTender, "00FFFF"});
@@ -174,12 +164,13 @@ TEST_F(ModsTest, MapModsRepaintTexturesSpaceBinAndCamouflages) {
   // Both record header widths: 8 bytes (02_malinovka) and 12 bytes (19_monastery).
   TE2EFixture::Check({"spacebin", space, "res/spaces/02_malinovka/space.bin",
                       client + "/res/packages/02_malinovka.pkg", "spaces/02_malinovka/space.bin",
-                      kSherman, kT34, kLocomotive});
-  TE2EFixture::Check({"spacebin", space, "res/spaces/19_monastery/space.bin",
-                      client + "/res/packages/19_monastery.pkg", "spaces/19_monastery/space.bin",
-                      "content/MilitaryEnvironment/hd_mle103_G04_PzVI_Tiger_I/"
-                      "mle103_G04_PzVI_Tiger_I_AM.dds",
-                      "content/Railway/hd_rw407_CarriageWatchbox2/rw407_CarriageWatchbox2_AM.dds"});
+                      kSherman, kShermanTrack, kLocomotive, kTender});
+  TE2EFixture::Check(
+      {"spacebin", space, "res/spaces/19_monastery/space.bin",
+       client + "/res/packages/19_monastery.pkg", "spaces/19_monastery/space.bin",
+       "content/MilitaryEnvironment/hd_mle102_G01_Pz_IV_AusfG/hd_mle102_G01_Pz_IV_AusfG_AM.dds",
+       "content/Railway/hd_rw_UNI_004_Carriage/hd_rw_UNI_004_Carriage_01_AM.dds",
+       "content/Railway/hd_rw407_CarriageWatchbox2/hd_rw407_CarriageWatchbox2_AM.dds"});
   TE2EFixture::Check({"wotmod", camo, "mod.Pallograph.Camouflages", std::string("res/") + kCamo});
   TE2EFixture::Check({"shaded", camo, std::string("res/") + kCamo,
                       client + "/res/packages/shared_content-part1.pkg", kCamo, "40"});
@@ -223,7 +214,7 @@ TEST_F(ModsTest, LooseFilesWithoutWotmodEvenWithAllInOne) {
       fixture_.Run({"--wot-path=" + client, "--DPT-mod=FF0000", "--CAMO-mod=40", "--without-wotmod",
                     "--allinone-wotmod", "--auto-close-console"});
   ASSERT_EQ(r.ExitCode, 0) << r.Out;
-  const std::vector<std::string> loose = ListTree(client + "/res_mods/1.28.0.0");
+  const std::vector<std::string> loose = ListTree(client + "/res_mods/2.4.0.2");
   EXPECT_NE(std::find(loose.begin(), loose.end(), "vehicles/tank_crash.dds"), loose.end());
   EXPECT_NE(std::find(loose.begin(), loose.end(), kCamo), loose.end());
   EXPECT_TRUE(ListTree(TE2EFixture::ModsFolder(client)).empty());

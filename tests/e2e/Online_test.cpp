@@ -89,6 +89,7 @@ class OnlineTest : public testing::Test {
     // Nothing may leave the machine: every server is a loopback one.
     env_.Set("PALLOGRAPH_CONFIGS_URL", configs_.Url("/"));
     env_.Set("PALLOGRAPH_UPDATE_URL", configs_.Url("/"));
+    env_.Set("PALLOGRAPH_RELEASE_PAGE", configs_.Url("/releases/latest"));
     env_.Set("PALLOGRAPH_STATS_HOST", collector_.Host());
     env_.Set("PALLOGRAPH_STATS_TID", "UA-11111111-1");
   }
@@ -240,7 +241,8 @@ TEST_F(OnlineTest, StartingTheDownloadEndsTheProgram) {
   EXPECT_FALSE(Contains(r.Out, "Check and download configs?"));
   EXPECT_FALSE(Contains(r.Out, "Press enter to exit"));
   for (int i = 0; i < 100 && !fs::exists(opened); ++i) usleep(20 * 1000);
-  EXPECT_EQ(ReadText(opened), configs_.Url("/Pallograph_3.0.zip") + "\n");
+  // The download the version file names is the Windows program; here the release page opens.
+  EXPECT_EQ(ReadText(opened), configs_.Url("/releases/latest") + "\n");
 }
 
 }  // namespace

@@ -3,7 +3,12 @@
 non-zero with a message when a check fails.
 
   package_checks.py wotmod PKG META_ID [ENTRY ...]     a sound .wotmod holding these entries
+  package_checks.py exact PKG ENTRY ...                its files are these and meta.xml, no more
   package_checks.py solid PKG ENTRY RRGGBB             a texture decodes to one opaque colour
+  package_checks.py solidall PKG RRGGBB                every texture of it is one opaque colour
+  package_checks.py crashall PKG CLIENT tanks|tracks   every crash model of the client's vehicle
+                                                       packages that the mod patches is in it,
+                                                       patched, and nothing else is
   package_checks.py shaded PKG ENTRY SOURCE_PKG SOURCE_ENTRY PERCENT
   package_checks.py crashvisual PKG ENTRY SOURCE_PKG SOURCE_ENTRY tanks|tracks [remove-shadows]
   package_checks.py spacebin PKG ENTRY SOURCE_PKG SOURCE_ENTRY NAME ...
@@ -133,10 +138,102 @@ def expected_crash_visual(source, kind, inside_step, remove_shadows):
     return bytes(data)
 
 
+PACKED_MAGIC = 0x62A14E45
+
+
+def read_packed(data):
+    """A packed section file as nested (name, value bytes, children) tuples; fails on a file
+    whose descriptors do not fit."""
+    if len(data) < 5 or struct.unpack_from("<I", data)[0] != PACKED_MAGIC:
+        fail("not a packed section file")
+    names = []
+    at = 5
+    while True:
+        end = data.index(b"\0", at)
+        if end == at:
+            break
+        names.append(data[at:end].decode("latin-1"))
+        at = end + 1
+    return ("root",) + read_section(data[at + 1:], names)
+
+
+def read_section(data, names):
+    count, own = struct.unpack_from("<hI", data)
+    start = 6 + 6 * count
+    children = []
+    previous = own & 0x0FFFFFFF
+    value = data[start:start + previous]
+    for i in range(count):
+        key, descriptor = struct.unpack_from("<HI", data, 6 + 6 * i)
+        end = descriptor & 0x0FFFFFFF
+        if end < previous or start + end > len(data) or key >= len(names):
+            fail("a descriptor does not fit its section")
+        body = data[start + previous:start + end]
+        if descriptor >> 28 == 0:
+            children.append((names[key],) + read_section(body, names))
+        else:
+            children.append((names[key], body, []))
+        previous = end
+    return value, children
+
+
+def materials(node):
+    name, _, children = node
+    if name == "material":
+        yield node
+    for child in children:
+        yield from materials(child)
+
+
+def material_facts(material):
+    """fx and {property: texture} of a material, NUL padding stripped."""
+    fx = None
+    textures = {}
+    for name, value, children in material[2]:
+        if name == "fx":
+            fx = value.rstrip(b"\0").decode("latin-1")
+        elif name == "property" and children and children[0][0] == "Texture":
+            textures[value.decode("latin-1")] = children[0][1].rstrip(b"\0").decode("latin-1")
+    return fx, textures
+
+
+def check_crash_semantics(entry, patched, source, kind, inside_step, remove_shadows):
+    """The patched model, read as a packed section: every crash material of a tank part uses the
+    live tank shader and the one-colour textures; every diffuse texture of a chassis is the
+    track texture; nothing else changed."""
+    before = list(materials(read_packed(source)))
+    after = list(materials(read_packed(patched)))
+    if len(before) != len(after) or not after:
+        fail(f"{entry}: materials changed from {len(before)} to {len(after)}")
+    keys = ["diffuseMap"] + (["excludeMaskAndAOMap"] if remove_shadows else [])
+    for old, new in zip(before, after):
+        old_fx, old_textures = material_facts(old)
+        new_fx, new_textures = material_facts(new)
+        want_fx = old_fx
+        if kind == "tanks" and old_fx == CRASH_FX.decode():
+            want_fx = TANK_FX.decode()
+        if new_fx != want_fx:
+            fail(f"{entry}: fx {new_fx} instead of {want_fx}")
+        for key, old_path in old_textures.items():
+            want = old_path
+            name = old_path.rsplit("/", 1)[-1].lower()
+            folder = old_path[:old_path.rfind("/") + 1].lower()
+            if kind == "tracks" and key == "diffuseMap":
+                want = "vehicles/track_crash.dds"
+            elif kind == "tanks" and key in keys:
+                if "_inside" in name:
+                    want = "vehicles/inside_crash.dds" if inside_step else old_path
+                elif "_inside" not in folder:
+                    want = "vehicles/tank_crash.dds"
+            if new_textures.get(key) != want:
+                fail(f"{entry}: {key} is {new_textures.get(key)} instead of {want}")
+
+
 def check_crash_visual(package, entry, source_package, source_entry, kind, remove_shadows):
     patched = read_entry(package, entry)
     source = read_entry(source_package, source_entry)
     inside_step = "gun" not in entry.rsplit("/", 1)[-1].lower()
+    check_crash_semantics(entry, patched, source, kind, inside_step, remove_shadows)
     expected = expected_crash_visual(source, kind, inside_step, remove_shadows)
     if expected == source:
         fail("the source has nothing to patch")
@@ -145,6 +242,56 @@ def check_crash_visual(package, entry, source_package, source_entry, kind, remov
                      patched[i] != expected[i])
         fail(f"{entry}: bytes differ from the expected patch at {first}: "
              f"{patched[first:first + 24]!r} vs {expected[first:first + 24]!r}")
+
+
+def package_files(package):
+    with zipfile.ZipFile(package) as archive:
+        return sorted(n for n in archive.namelist() if not n.endswith("/") and n != "meta.xml")
+
+
+def check_exact(package, entries):
+    files = package_files(package)
+    if files != sorted(entries):
+        fail(f"files {files} instead of {sorted(entries)}")
+
+
+def check_solid_all(package, color):
+    textures = [n for n in package_files(package) if n.lower().endswith(".dds")]
+    if not textures:
+        fail("no texture")
+    for name in textures:
+        check_solid(package, name, color)
+
+
+def crash_models(client, kind):
+    """(package path, entry) of every crash model in the client's vehicle packages that the
+    mod patches: hull, gun and turret for "tanks", chassis for "tracks"."""
+    import glob
+    import os
+    found = []
+    for source in sorted(glob.glob(os.path.join(client, "res", "packages", "vehicles_level_*"))):
+        with zipfile.ZipFile(source) as archive:
+            for name in archive.namelist():
+                lower = name.lower()
+                file = lower.rsplit("/", 1)[-1]
+                if "/crash/" not in lower or ".visual" not in file:
+                    continue
+                tank = any(part in file for part in ("hull", "gun", "turret"))
+                if ("chassis" in file) == (kind == "tracks") and (tank or "chassis" in file):
+                    found.append((source, name))
+    return found
+
+
+def check_crash_all(package, client, kind):
+    models = crash_models(client, kind)
+    if not models:
+        fail("the client has no crash model")
+    expected = set("res/" + entry for _, entry in models)
+    visuals = set(n for n in package_files(package) if ".visual" in n)
+    if visuals != expected:
+        fail(f"missing {sorted(expected - visuals)}, unexpected {sorted(visuals - expected)}")
+    for source, entry in models:
+        check_crash_visual(package, "res/" + entry, source, entry, kind, False)
 
 
 def blobs(data):
@@ -193,8 +340,14 @@ def main(argv):
     command = argv[1]
     if command == "wotmod":
         check_wotmod(argv[2], argv[3], argv[4:])
+    elif command == "exact":
+        check_exact(argv[2], argv[3:])
     elif command == "solid":
         check_solid(argv[2], argv[3], argv[4])
+    elif command == "solidall":
+        check_solid_all(argv[2], argv[3])
+    elif command == "crashall":
+        check_crash_all(argv[2], argv[3], argv[4])
     elif command == "shaded":
         check_shaded(argv[2], argv[3], argv[4], argv[5], int(argv[6]))
     elif command == "crashvisual":

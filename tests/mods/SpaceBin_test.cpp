@@ -18,9 +18,11 @@ namespace {
 using test::ReadBinary;
 using test::Root;
 
-const std::string kTankName = "content/MilitaryEnvironment/mle101_Sherman/Sherman_AM.dds";
-const std::string kTrainName = "content/Railway/rw407_Carriage/Carriage_AM.dds";
-const std::string kOtherName = "content/Buildings/bld01/House_AM.dds";
+const std::string kTankName =
+    "content/MilitaryEnvironment/hd_mle101_A05_M4_Sherman/hd_mle101_A05_M4_Sherman_AM.dds";
+const std::string kTrainName =
+    "content/Railway/hd_rw407_CarriageWatchbox2/hd_rw407_CarriageWatchbox2_AM.dds";
+const std::string kOtherName = "content/Buildings/bld_EU_001_House/bld_EU_001_House_AM.dds";
 const std::string kColor = "#844108";
 
 struct RBlob {
@@ -93,8 +95,10 @@ TEST_P(SpaceBinTest, PatchRepaintsOnlyListedBlobsInPlace) {
   const TBytesArray source = ReadBinary(dir_.Native("space.bin"));
   TBytesArray data = source;
   TSpaceBinPatch job = Job();
-  job.AddFiles({Root("content\\Railway\\rw407_Carriage\\", {"Carriage_AM.dds"}),
-                Root("CONTENT\\MilitaryEnvironment\\", {"mle101_Sherman\\Sherman_AM.dds"})},
+  job.AddFiles({Root("content\\Railway\\hd_rw407_CarriageWatchbox2\\",
+                     {"hd_rw407_CarriageWatchbox2_AM.dds"}),
+                Root("CONTENT\\MilitaryEnvironment\\",
+                     {"hd_mle101_A05_M4_Sherman\\hd_mle101_A05_M4_Sherman_AM.dds"})},
                kColor);
   ASSERT_TRUE(job.PatchData(data));
   ASSERT_EQ(data.size(), source.size());

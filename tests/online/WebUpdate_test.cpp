@@ -4,14 +4,19 @@
 #include <gtest/gtest.h>
 
 #include <mutex>
+#include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "online/LoopbackServer.h"
+#include "run/ProgramInfo.h"
 
 namespace pallograph {
 namespace {
 
+using test::ReadText;
+using test::SourceDir;
 using test::TLoopbackServer;
 
 struct RShown {
@@ -147,7 +152,67 @@ TEST(WebUpdateTest, DownloadQuestionNoGoesOnYesOpensTheDownload) {
   yes.Answer = true;
   EXPECT_TRUE(Check(yes, server.Url("/")));
   ASSERT_EQ(yes.Opened.size(), 1u);
-  EXPECT_EQ(yes.Opened[0], server.Url("/Pallograph_2.2.0.zip"));
+  // The Windows build opens the download; the others open the release page in its place.
+  const std::string page = ReleasePageUrl();
+  EXPECT_EQ(yes.Opened[0], page.empty() ? server.Url("/Pallograph_2.2.0.zip") : page);
+}
+
+// The update files this repository publishes (data/update/), served as they are.
+TEST(WebUpdateTest, RepositoryUpdateFilesAnswerTheCheck) {
+  const std::string folder = SourceDir() + "/data/update/";
+  TLoopbackServer server;
+  ASSERT_TRUE(server.Running());
+  for (const char* name : {"Pallograph.upd", "UpdateInfo_en.upd", "UpdateInfo_ru.upd"}) {
+    server.AddFile(name, ReadText(folder + name));
+  }
+  const std::string noUpdate =
+      "You are already using the latest version of the program. Update is not required.";
+  const std::string question = std::string("Found a new version of the program: ") +
+                               kProgramVersion + ", start downloading?\r\n\r\n" +
+                               ReadText(folder + "UpdateInfo_en.upd") +
+                               "\r\n\r\nYou can also manually download the new version of the "
+                               "program and see the list of changes on the official website.";
+  const struct {
+    std::string VersionFile, Build, Text;
+    MessageIcon Icon;
+  } cases[] = {
+      {"Pallograph.upd", kProgramBuild, noUpdate, MessageIcon::Information},
+      {"Pallograph.upd", std::to_string(std::stoll(kProgramBuild) - 1), question,
+       MessageIcon::Question},
+      // Not a version file: its first line is no number and counts as build 0.
+      {"UpdateInfo_en.upd", "0", noUpdate, MessageIcon::Information},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.VersionFile + " " + c.Build);
+    TDesktop desktop;
+    desktop.Answer = true;
+    const TWebUpdate update(c.Build, true, true, "Pallograph2", 1, "UpdateInfo_en.upd",
+                            "UpdateInfo_ru.upd", c.VersionFile, server.Url("/"),
+                            desktop.Services());
+    ASSERT_EQ(desktop.Shown.size(), 1u);
+    EXPECT_EQ(desktop.Shown[0].Text, c.Text);
+    EXPECT_EQ(desktop.Shown[0].Icon, c.Icon);
+    EXPECT_EQ(update.DownloadStarted(), c.Icon == MessageIcon::Question);
+    EXPECT_EQ(desktop.Opened.size(), c.Icon == MessageIcon::Question ? 1u : 0u);
+  }
+}
+
+TEST(WebUpdateTest, RepositoryUpdateFilesNameTheProgramsVersionAndBuild) {
+  const std::string folder = SourceDir() + "/data/update/";
+  const std::string version = kProgramVersion, build = kProgramBuild;
+  EXPECT_EQ(ReadText(folder + "Pallograph.upd"),
+            build + "\n" + version +
+                "\nhttps://github.com/pallograph/pallograph/releases/latest/download/"
+                "pallograph-windows-x64.zip\n");
+  const std::pair<std::string, std::string> notes[] = {
+      {"UpdateInfo_en.upd", "Pallograph " + version + " (build " + build + ")\n"},
+      {"UpdateInfo_ru.upd", "Pallograph " + version + " (сборка " + build + ")\n"}};
+  for (const auto& [name, heading] : notes) {
+    const std::string text = ReadText(folder + name);
+    EXPECT_EQ(text.substr(0, heading.size()), heading) << name;
+    EXPECT_GT(text.size(), heading.size()) << name;
+    EXPECT_NE(text.back(), '\n') << name;  // the program adds its own break after the notes
+  }
 }
 
 TEST(WebUpdateTest, MissingVersionFileOrServerIsNotReachable) {
@@ -221,6 +286,21 @@ TEST(VersionFileTest, LinesSplitAtAnyBreakAndOptionalPartsStayEmpty) {
   EXPECT_EQ(ParseVersionFile("227x", "").NewestBuild, 0);
   EXPECT_EQ(ParseVersionFile("", "").NewestBuild, 0);
   EXPECT_EQ(ParseVersionFile("\n228", "").NewestBuild, 0);
+  // A download on another host is a full address; anything else is a name in the folder.
+  for (const auto& [line, url] : std::vector<std::pair<std::string, std::string>>{
+           {" https://host/a/b.zip ", "https://host/a/b.zip"},
+           {"HTTP://host/b.zip", "HTTP://host/b.zip"},
+           {"svn+ssh://host/b", "svn+ssh://host/b"},
+           {"dir/b.zip", "http://u/dir/b.zip"},
+           {"://host/b.zip", "http://u/://host/b.zip"},
+           {"1x://host/b.zip", "http://u/1x://host/b.zip"},
+           {"b.zip?from=https://host", "http://u/b.zip?from=https://host"}}) {
+    const RVersionFile file = ParseVersionFile("227\n2.2\n" + line, "http://u/");
+    EXPECT_EQ(file.DownloadURL, url) << line;
+    EXPECT_EQ(DownloadToOpen(file, ""), url);
+    EXPECT_EQ(DownloadToOpen(file, "https://page/"), "https://page/");
+  }
+  EXPECT_EQ(DownloadToOpen(blank, "https://page/"), "");
 }
 
 TEST(UpdateServerUrlTest, EnvironmentOverridesAndSlashIsAdded) {
@@ -228,6 +308,9 @@ TEST(UpdateServerUrlTest, EnvironmentOverridesAndSlashIsAdded) {
   EXPECT_EQ(UpdateServerUrl(), "http://127.0.0.1:1/upd/");
   unsetenv("PALLOGRAPH_UPDATE_URL");
   EXPECT_EQ(UpdateServerUrl().back(), '/');
+  setenv("PALLOGRAPH_RELEASE_PAGE", "http://127.0.0.1:1/releases", 1);
+  EXPECT_EQ(ReleasePageUrl(), "http://127.0.0.1:1/releases");
+  unsetenv("PALLOGRAPH_RELEASE_PAGE");
 }
 
 }  // namespace

@@ -14,21 +14,32 @@ namespace {
 
 constexpr char kUninstall[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
 
+// UTF-8 -> UTF-16 by the system's own routine.
+std::wstring Wide(const std::string& utf8) {
+  const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, nullptr, 0);
+  std::wstring wide(static_cast<size_t>(n), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, wide.data(), n);
+  wide.pop_back();
+  return wide;
+}
+
 // Writes string values under HKEY_CURRENT_USER and deletes the key again at the end.
 class TScopedKey {
  public:
-  explicit TScopedKey(std::string key) : key_(std::move(key)) {}
-  ~TScopedKey() { RegDeleteTreeA(HKEY_CURRENT_USER, key_.c_str()); }
+  explicit TScopedKey(const std::string& key) : key_(Wide(key)) {}
+  ~TScopedKey() { RegDeleteTreeW(HKEY_CURRENT_USER, key_.c_str()); }
   TScopedKey(const TScopedKey&) = delete;
   TScopedKey& operator=(const TScopedKey&) = delete;
   void Set(const char* name, const std::string& value) const {
-    ASSERT_EQ(RegSetKeyValueA(HKEY_CURRENT_USER, key_.c_str(), name, REG_SZ, value.c_str(),
-                              static_cast<DWORD>(value.size() + 1)),
-              ERROR_SUCCESS);
+    const std::wstring data = Wide(value);
+    ASSERT_EQ(
+        RegSetKeyValueW(HKEY_CURRENT_USER, key_.c_str(), Wide(name).c_str(), REG_SZ, data.c_str(),
+                        static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t))),
+        ERROR_SUCCESS);
   }
 
  private:
-  std::string key_;
+  std::wstring key_;
 };
 
 TEST(ClientRegistryTest, UninstallKeyNamesTheClientAboveItsBitnessFolder) {
@@ -48,8 +59,10 @@ TEST(ClientRegistryTest, UninstallKeyNamesTheClientAboveItsBitnessFolder) {
 
 TEST(ClientRegistryTest, LauncherFromItsUninstallIcon) {
   test::TTempDir dir;
-  test::WriteText(dir.Native("wgc.exe"), "MZ");
-  const std::string launcher = dir.ProgramPath() + "wgc.exe";
+  // A folder in Cyrillic and Chinese: the value's UTF-16 becomes the program's UTF-8 path.
+  const std::string folder = "\xD0\x98\xD0\xB3\xD1\x80\xD1\x8B \xE5\x9D\xA6\xE5\x85\x8B";
+  test::WriteText(dir.Native(folder + "/wgc.exe"), "MZ");
+  const std::string launcher = dir.ProgramPath() + folder + "\\wgc.exe";
   const TScopedKey key(std::string(kUninstall) + "Wargaming.net Game Center");
   key.Set("DisplayIcon", launcher + ",0");
   EXPECT_EQ(FindGameCenterExe(), launcher);

@@ -159,7 +159,7 @@ TEST_F(WinInetFetchTest, BodyHeadersAndStatus) {
   EXPECT_EQ(missing.Code, 404);
   EXPECT_EQ(missing.Text, "status 404");
 
-  // The byte-order mark goes; the program's code page is UTF-8 (its manifest), so the text stays.
+  // The byte-order mark goes; the program's text is UTF-8, so the rest stays as it is.
   const RIStringResult bom = Get("/bom", true);
   EXPECT_FALSE(bom.Error);
   EXPECT_EQ(bom.Text,

@@ -1,7 +1,8 @@
 // The test helpers for the Windows build, run under Wine or on Windows. There is no Python
 // there: generator scripts that write into one output folder are run beforehand on the build
 // machine (scripts/windows/test.sh) into PALLOGRAPH_FIXTURES\<script name>\, and "running" such a
-// script here copies that folder.
+// script here copies that folder. Paths and arguments are UTF-8 and reach the system as UTF-16,
+// converted by the system's and the standard library's own routines.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -36,10 +37,28 @@ class THandle {
   HANDLE handle_;
 };
 
+std::wstring Wide(const std::string& utf8) {
+  if (utf8.empty()) return {};
+  const int n =
+      MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+  std::wstring wide(static_cast<size_t>(n), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), n);
+  return wide;
+}
+
+fs::path WidePath(const std::string& utf8) {
+  return fs::path(std::u8string(utf8.begin(), utf8.end()));
+}
+
+std::string Utf8(const fs::path& path) {
+  const std::u8string text = path.u8string();
+  return std::string(text.begin(), text.end());
+}
+
 THandle InheritableFile(const std::string& path, bool write) {
   SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
-  return THandle(CreateFileA(
-      path.c_str(), write ? GENERIC_WRITE : GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+  return THandle(CreateFileW(
+      Wide(path).c_str(), write ? GENERIC_WRITE : GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
       &inherit, write ? CREATE_ALWAYS : OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
@@ -71,7 +90,7 @@ TTempDir::TTempDir() {
                 std::to_string(GetTickCount64()) + "-" + std::to_string(attempt));
     std::error_code ec;
     if (fs::create_directory(candidate, ec)) {
-      path_ = candidate.string();
+      path_ = Utf8(candidate);
       return;
     }
     if (attempt > 1000) throw std::runtime_error("no temporary folder");
@@ -80,7 +99,7 @@ TTempDir::TTempDir() {
 
 TTempDir::~TTempDir() {
   std::error_code ec;
-  fs::remove_all(path_, ec);
+  fs::remove_all(WidePath(path_), ec);
 }
 
 std::string TTempDir::ProgramPath() const {
@@ -107,15 +126,17 @@ TProcessResult RunProcess(const std::vector<std::string>& args, const std::strin
     }
     std::string line;
     for (const std::string& arg : args) line += (line.empty() ? "" : " ") + QuoteArgument(arg);
-    STARTUPINFOA startup{};
+    std::wstring wideLine = Wide(line);
+    STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     startup.dwFlags = STARTF_USESTDHANDLES;
     startup.hStdInput = in.Get();
     startup.hStdOutput = out.Get();
     startup.hStdError = err.Get();
     PROCESS_INFORMATION process{};
-    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr,
-                        workdir.empty() ? nullptr : workdir.c_str(), &startup, &process)) {
+    const std::wstring wideWorkdir = Wide(workdir);
+    if (!CreateProcessW(nullptr, wideLine.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                        workdir.empty() ? nullptr : wideWorkdir.c_str(), &startup, &process)) {
       return result;
     }
     const THandle thread(process.hThread);
@@ -137,15 +158,16 @@ TProcessResult RunPallograph(const std::vector<std::string>& args, const std::st
 
 TProcessResult RunPythonScript(const std::string& script, const std::vector<std::string>& args) {
   TProcessResult result;
-  const char* fixturesVariable = std::getenv("PALLOGRAPH_FIXTURES");
-  const std::string fixtures = fixturesVariable ? fixturesVariable : "";
-  const fs::path made = fs::path(fixtures) / fs::path(script).stem();
+  const wchar_t* fixturesVariable = _wgetenv(L"PALLOGRAPH_FIXTURES");
+  const std::wstring fixtures = fixturesVariable ? fixturesVariable : L"";
+  const fs::path made = fs::path(fixtures) / WidePath(script).stem();
   std::error_code ec;
   if (fixtures.empty() || args.size() != 1 || !fs::is_directory(made, ec)) {
     ADD_FAILURE() << script << ": no fixtures made beforehand in PALLOGRAPH_FIXTURES";
     return result;
   }
-  fs::copy(made, args[0], fs::copy_options::recursive | fs::copy_options::overwrite_existing, ec);
+  fs::copy(made, WidePath(args[0]),
+           fs::copy_options::recursive | fs::copy_options::overwrite_existing, ec);
   EXPECT_FALSE(ec) << script << ": " << ec.message();
   result.ExitCode = ec ? 1 : 0;
   return result;
