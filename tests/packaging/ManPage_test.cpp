@@ -89,10 +89,11 @@ TEST(ManPageTest, HasTheSectionsOfAManualPageAndTheProgramVersion) {
 }
 
 TEST(ManPageTest, ExitStatusGivesEveryCodeWithItsPosixStatus) {
-  std::vector<int> codes = {kExitNoClientPath,  kExitClientError,        kExitClientExeMissing,
-                            kExitNoPackages,    kExitCrashTanksCfg,      kExitMapTanksCfg,
-                            kExitMapTrainsCfg,  kExitCamouflageCfg,      kExitOutputFolderBusy,
-                            kExitAllInOneEmpty, kExitAllInOnePackFailed, kExitUnexpectedError};
+  std::vector<int> codes = {kExitNoClientPath,     kExitClientError,   kExitClientExeMissing,
+                            kExitNoPackages,       kExitCrashTanksCfg, kExitMapTanksCfg,
+                            kExitMapTrainsCfg,     kExitCamouflageCfg, kExitUsage,
+                            kExitOutputFolderBusy, kExitAllInOneEmpty, kExitAllInOnePackFailed,
+                            kExitUnexpectedError};
   for (const TStageRow& row : kStages) {
     codes.insert(codes.end(), {row.JobErrorCode, row.EmptyCode, row.PackFailedCode});
   }
