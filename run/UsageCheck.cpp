@@ -119,8 +119,10 @@ void CheckPaths(TCommandLineReader& reader, RUsageCheck& check) {
 TInfoRequest InfoRequestOf(const std::vector<std::string>& arguments) {
   if (arguments.size() != 1) return TInfoRequest::None;
   const std::string& word = arguments.front();
-  if (word == "--help" || word == "-h" || word == "-?" || word == "/?") return TInfoRequest::Help;
-  if (word == "--version") return TInfoRequest::Version;
+  for (const char* help : kHelpWords) {
+    if (word == help) return TInfoRequest::Help;
+  }
+  if (word == kVersionWord) return TInfoRequest::Version;
   return TInfoRequest::None;
 }
 

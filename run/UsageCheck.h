@@ -13,6 +13,10 @@ class TCommandLineReader;
 
 enum class TInfoRequest { None, Help, Version };
 
+// The words that ask for the option list, and the one that asks for the version line.
+inline constexpr const char* kHelpWords[] = {"--help", "-h", "-?", "/?"};
+inline constexpr const char* kVersionWord = "--version";
+
 // "--help", "-h", "-?" or "/?" as the only argument asks for the option list, "--version" for
 // the version line. Among other arguments they are not understood like any unknown word.
 TInfoRequest InfoRequestOf(const std::vector<std::string>& arguments);

@@ -4,6 +4,7 @@
 
 #include "platform/PathText.h"
 #include "run/OptionTable.h"
+#include "run/UsageCheck.h"
 
 namespace pallograph::test {
 
@@ -36,6 +37,11 @@ std::string CompareWithOptionTable(const std::multiset<std::string>& documented)
     expected.insert("--" + name + (option.Kind == TPropertyKind::okSwitch ? "" : "="));
     if (option.ShortChar != '\0') expected.insert(std::string("-") + option.ShortChar);
   }
+  // The words a lone help or version request is made of, as far as they are option words.
+  for (const char* word : kHelpWords) {
+    if (!OptionWords(word).empty()) expected.insert(word);
+  }
+  expected.insert(kVersionWord);
   std::set<std::string> words(expected.begin(), expected.end());
   words.insert(documented.begin(), documented.end());
   std::string report;
