@@ -10,12 +10,14 @@
 #include <vector>
 
 #include "mods/DDSFileList.h"
+#include "mods/OrderedChanges.h"
 #include "platform/LogSink.h"
 #include "platform/Result.h"
 
 namespace pallograph {
 
 class TPackageReader;
+class TWorkerPool;
 
 class TPkgScan {
  public:
@@ -43,6 +45,10 @@ class TPkgScan {
   // A dry run chooses the entries as a real walk would and logs each ("Choose"), but reads and
   // writes none: FilesCount() is then the number of files the job would write.
   void SetDryRun(bool dryRun) { dryRun_ = dryRun; }
+  // The stage's workers (not owned; nullptr, the default, changes every texture on the calling
+  // thread): the textures of the package are changed on them, TexturesInFlight at a time, while
+  // the walk reads on; logging, writing, counting and the error record stay in archive order.
+  void SetWorkers(TWorkerPool* workers) { workers_ = workers; }
 
  protected:
   bool LogEnabled() const { return static_cast<bool>(onLog_); }
@@ -59,18 +65,21 @@ class TPkgScan {
       std::function<bool(TPackageReader& reader, uint32_t index, const std::string& name)>;
   // The common walk: opens the package (logging "Open"), and hands each file entry, in archive
   // order, that `wanted` accepts to `handle`; a wanted entry whose name is not safe to join to
-  // the output folder is skipped with a log line. An exception ends the walk with the exception
-  // record; the package is closed in every case. Never throws.
+  // the output folder is skipped with a log line. `finish`, when given, ends the work of the
+  // entries handed over so far: it runs before such a log line and after the last entry. An
+  // exception ends the walk with the exception record; the package is closed in every case.
+  // Never throws.
   void WalkPackage(const std::function<bool(const std::string& name)>& wanted,
-                   const TEntryHandler& handle);
+                   const TEntryHandler& handle, const std::function<void()>& finish = {});
+  // Counts one wanted entry as done for the progress callback.
+  void EntryDone();
 
-  // Changes one texture in memory; false when it cannot be changed.
-  using TTextureChange = std::function<RResult(std::vector<uint8_t>& texture)>;
   // The walk of the texture jobs: for each file entry in archive order, `select` gives the
   // change to make (empty: the entry is not wanted); the entry is read into memory, changed and
   // saved (SaveEntry). A failed change ends the walk with the exception record whose message is
-  // name + " - failed to create repainted texture!". In a dry run each wanted entry is only
-  // logged and counted. Never throws.
+  // name + " - failed to create repainted texture!". With workers, the changes run on them while
+  // the walk reads ahead, and each result is then handled in archive order as above. In a dry
+  // run each wanted entry is only logged and counted. Never throws.
   void RepaintTextures(const std::function<TTextureChange(const std::string& name)>& select);
 
   std::string outPath_;
@@ -81,8 +90,16 @@ class TPkgScan {
   ADDSFileList files_;
   int32_t filesCount_ = 0;
   bool dryRun_ = false;
+  TWorkerPool* workers_ = nullptr;
   LogSink onLog_;
   std::function<void(uint32_t done, uint32_t wanted)> progress_;
+  uint32_t entriesDone_ = 0;
+  uint32_t entriesWanted_ = 0;
+
+ private:
+  // Logs, checks and saves one texture of the walk, as the walk without workers does at that
+  // point of the archive. Throws what ends the walk.
+  void FinishTexture(TOrderedChanges::TItem& item);
 };
 
 }  // namespace pallograph

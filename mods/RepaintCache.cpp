@@ -25,8 +25,9 @@ constexpr size_t kColorWithAlpha = 9;  // "#RRGGBBAA"
 
 }  // namespace
 
-RResult TRepaintCache::Repaint(std::vector<uint8_t>& texture, const std::string& color) {
-  if (color.size() != kColorWithAlpha) return RepaintDDS(texture, color);
+RResult TRepaintCache::Repaint(std::vector<uint8_t>& texture, const std::string& color,
+                               TWorkerPool* workers) {
+  if (color.size() != kColorWithAlpha) return RepaintDDS(texture, color, 0, workers);
   std::string key = color + ':' + std::to_string(texture.size()) + ':';
   key.append(texture.begin(), texture.begin() + HeaderBytes(texture));
   {
@@ -38,7 +39,7 @@ RResult TRepaintCache::Repaint(std::vector<uint8_t>& texture, const std::string&
       return RResult::Success();
     }
   }
-  RResult repainted = RepaintDDS(texture, color);
+  RResult repainted = RepaintDDS(texture, color, 0, workers);
   if (!repainted) return repainted;
   std::lock_guard<std::mutex> lock(mutex_);
   if (bytes_ + texture.size() <= byteLimit_ && !results_.count(key)) {

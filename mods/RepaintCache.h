@@ -17,13 +17,16 @@
 
 namespace pallograph {
 
+class TWorkerPool;
+
 class TRepaintCache {
  public:
   explicit TRepaintCache(size_t byteLimit) : byteLimit_(byteLimit) {}
 
-  // RepaintDDS(texture, color): success, or the texture unchanged and the cause. Colours
-  // without their own alpha ("#RRGGBB") keep the source's alpha and are not cached.
-  RResult Repaint(std::vector<uint8_t>& texture, const std::string& color);
+  // RepaintDDS(texture, color, 0, workers): success, or the texture unchanged and the cause.
+  // Colours without their own alpha ("#RRGGBB") keep the source's alpha and are not cached.
+  RResult Repaint(std::vector<uint8_t>& texture, const std::string& color,
+                  TWorkerPool* workers = nullptr);
 
   size_t Hits() const;
 

@@ -77,6 +77,7 @@ void TSpaceBinPatch::Patch() {
         } else {
           PatchEntry(reader, index, name);
         }
+        EntryDone();
         return false;
       });
 }

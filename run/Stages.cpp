@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,7 @@
 #include "run/RunSettings.h"
 #include "run/StageTable.h"
 #include "texture/DDSTexture.h"
+#include "texture/WorkerPool.h"
 
 namespace pallograph {
 
@@ -281,11 +283,12 @@ void RunCrashStage(TRun& run, const TStageRow& row) {
 // Prints the package's line head, runs the job, prints its result. True when the walk goes on.
 template <typename Job, typename Calls>
 bool RunPackageJob(TRun& run, const TStageRow& row, const std::string& package,
-                   const std::string& stage_folder, Calls calls) {
+                   const std::string& stage_folder, TWorkerPool* workers, Calls calls) {
   const std::string head = kResultIndent + PadRight(ExtractFileName(package), 40);
   run.Console.Write(head);
   Job job(package, run.Sink(), stage_folder, run.Client.Path, run.Settings.ArchiveLibraryFile);
   job.SetDryRun(run.Settings.DryRun);
+  job.SetWorkers(workers);
   TProgressText progress(run.Console, head);
   if (progress.Shown()) {
     job.SetProgress([&progress](uint32_t done, uint32_t wanted) { progress.Show(done, wanted); });
@@ -310,6 +313,10 @@ void RunMapStage(TRun& run, const TStageRow& row) {
     run.Console.Line("    Processing... ");
   }
   const std::string stage_folder = StageFolder(run);
+  // The texture stages' workers live from the first package to the last.
+  std::optional<TWorkerPool> stage_workers;
+  if (!s.DryRun && row.Kind != TStageKind::SpaceBin) stage_workers.emplace(s.WorkerLimit);
+  TWorkerPool* const workers = stage_workers ? &*stage_workers : nullptr;
 
   switch (row.Kind) {
     case TStageKind::MapTanks:
@@ -317,10 +324,11 @@ void RunMapStage(TRun& run, const TStageRow& row) {
       const std::string& color = row.Kind == TStageKind::MapTanks ? s.MEMColor : s.CTMColor;
       for (const std::string& package : run.Client.MapAndSharedPackages) {
         if (!FileExists(package)) continue;
-        if (!RunPackageJob<TDDSRepaint>(run, row, package, stage_folder, [&](TDDSRepaint& job) {
-              job.AddFiles(config.Roots, color);
-              job.Repaint(include_hd);
-            })) {
+        if (!RunPackageJob<TDDSRepaint>(run, row, package, stage_folder, workers,
+                                        [&](TDDSRepaint& job) {
+                                          job.AddFiles(config.Roots, color);
+                                          job.Repaint(include_hd);
+                                        })) {
           break;
         }
       }
@@ -330,7 +338,7 @@ void RunMapStage(TRun& run, const TStageRow& row) {
       for (const std::string& package : run.Client.MapPackages) {
         if (!FileExists(package)) continue;
         if (!RunPackageJob<TSpaceBinPatch>(
-                run, row, package, stage_folder, [&](TSpaceBinPatch& job) {
+                run, row, package, stage_folder, workers, [&](TSpaceBinPatch& job) {
                   // Both configs are read again for every package.
                   if (!s.SpaceBinTankColor.empty()) {
                     job.AddFiles(ParseCfgFile(s.ConfigsFolder + "MapTanks.cfg").Roots,
@@ -350,10 +358,11 @@ void RunMapStage(TRun& run, const TStageRow& row) {
     case TStageKind::Camouflage: {
       for (const RFiles& root : ExpandPackageRoots(run.Client, config.Roots)) {
         const std::string package = run.Client.Path + root.Name;
-        if (!RunPackageJob<TCamoRepaint>(run, row, package, stage_folder, [&](TCamoRepaint& job) {
-              job.SetFilter(root.Files);
-              job.Repaint(s.CamoPercent, include_hd);
-            })) {
+        if (!RunPackageJob<TCamoRepaint>(run, row, package, stage_folder, workers,
+                                         [&](TCamoRepaint& job) {
+                                           job.SetFilter(root.Files);
+                                           job.Repaint(s.CamoPercent, include_hd);
+                                         })) {
           break;
         }
       }
