@@ -7,7 +7,6 @@
 #include "platform/LastError.h"
 #include "platform/PathText.h"
 #include "platform/Stream.h"
-#include "texture/WorkerPool.h"
 
 namespace pallograph {
 
@@ -85,90 +84,6 @@ void TPkgScan::WalkPackage(const std::function<bool(const std::string& name)>& w
 
 void TPkgScan::EntryDone() {
   if (progress_) progress_(++entriesDone_, entriesWanted_);
-}
-
-namespace {
-
-// Whether a read error ends only its entry (a refused size), not the walk.
-bool EndsOnlyTheEntry(const std::exception_ptr& readError) {
-  try {
-    std::rethrow_exception(readError);
-  } catch (const EEntryTooLarge&) {
-    return true;
-  } catch (...) {
-    return false;
-  }
-}
-
-}  // namespace
-
-void TPkgScan::FinishTexture(TOrderedChanges::TItem& item) {
-  const std::string& name = item.Name;
-  if (LogEnabled()) Log("Read \t\t" + name);
-  if (item.ReadError) {
-    try {
-      std::rethrow_exception(item.ReadError);
-    } catch (const EEntryTooLarge& error) {
-      // Only this entry fails; the package's other entries go on.
-      if (LogEnabled()) Log("Refused \t" + name + ": " + error.what());
-      if (errorText_.empty()) errorText_ = ExceptionRecord(pkgFile_, name, error);
-      EntryDone();
-      return;
-    }
-  }
-  if (LogEnabled()) Log("Repaint \t" + name);
-  if (item.ChangeError) std::rethrow_exception(item.ChangeError);
-  if (!item.Changed) {
-    throw Exception(name + " - failed to create repainted texture! (" + item.Changed.Cause + ")");
-  }
-  SaveEntry(name, item.Texture.data(), item.Texture.size());
-  EntryDone();
-}
-
-void TPkgScan::RepaintTextures(
-    const std::function<TTextureChange(const std::string& name)>& select) {
-  TTextureChange change;
-  const auto wanted = [&](const std::string& name) {
-    change = select(name);
-    return static_cast<bool>(change);
-  };
-  if (dryRun_) {
-    WalkPackage(wanted, [&](TPackageReader&, uint32_t, const std::string& name) {
-      if (LogEnabled()) Log("Choose \t" + name);
-      ++filesCount_;
-      EntryDone();
-      return true;
-    });
-    return;
-  }
-  TOrderedChanges changes(workers_,
-                          workers_ != nullptr ? TexturesInFlight(workers_->Workers()) : 1);
-  const auto finishAll = [&] {
-    while (!changes.Empty()) FinishTexture(*changes.TakeOldest());
-  };
-  WalkPackage(
-      wanted,
-      [&](TPackageReader& reader, uint32_t index, const std::string& name) {
-        auto item = std::make_unique<TOrderedChanges::TItem>();
-        item->Name = name;
-        try {
-          TMemoryStream stream;
-          reader.Extract(index, stream, TEntryKind::Texture);
-          item->Texture = std::move(stream.Data());
-        } catch (...) {
-          item->ReadError = std::current_exception();
-        }
-        // A read error other than a refused size ends the walk at this entry.
-        const bool readOn = !item->ReadError || EndsOnlyTheEntry(item->ReadError);
-        changes.Add(std::move(item), std::move(change));
-        if (!readOn) {
-          finishAll();
-          return false;
-        }
-        while (changes.Full()) FinishTexture(*changes.TakeOldest());
-        return true;
-      },
-      finishAll);
 }
 
 }  // namespace pallograph

@@ -98,8 +98,9 @@ class TPkgScan {
 
  private:
   // Logs, checks and saves one texture of the walk, as the walk without workers does at that
-  // point of the archive. Throws what ends the walk.
-  void FinishTexture(TOrderedChanges::TItem& item);
+  // point of the archive (reading and changing it first on the walk's reader when no worker
+  // could). Throws what ends the walk.
+  void FinishTexture(TOrderedChanges::TItem& item, TPackageReader& reader);
 };
 
 }  // namespace pallograph
