@@ -57,24 +57,30 @@ class TOrderedChanges {
 
   bool Full() const { return items_.size() >= window_; }
   bool Empty() const { return items_.empty(); }
-  // Adds the next item of the walk and starts its work.
+  // Adds the next item of the walk; the next free worker runs its work.
   void Add(std::unique_ptr<TItem> item, TWork work);
-  // Takes the oldest item back once its work has run. Not on an empty window.
+  // Takes the oldest item back once its work has run; when no worker has begun it yet, the
+  // calling thread runs it rather than wait. Not on an empty window.
   std::unique_ptr<TItem> TakeOldest();
 
  private:
+  enum class TState { Queued, Running, Done };
   struct TSlot {
     std::unique_ptr<TItem> Item;
-    bool Done = false;  // guarded by mutex_
+    TWork Work;
+    TState State = TState::Queued;  // guarded by mutex_
   };
+  // A worker's turn: runs the oldest queued item's work, if any is left.
+  void RunNextQueued() noexcept;
 
   TWorkerPool* const workers_;
   const size_t window_;
   std::deque<std::shared_ptr<TSlot>> items_;  // oldest first; the walk's thread only
   std::mutex mutex_;
-  std::condition_variable done_;  // an item's work ended
-  size_t running_ = 0;            // work posted and not ended; guarded by mutex_
-  bool cancelled_ = false;        // guarded by mutex_
+  std::condition_variable done_;               // an item's work ended, or a turn
+  std::deque<std::shared_ptr<TSlot>> queued_;  // not yet begun, oldest first; guarded by mutex_
+  size_t turns_ = 0;                           // turns posted and not ended; guarded by mutex_
+  bool cancelled_ = false;                     // guarded by mutex_
 };
 
 }  // namespace pallograph

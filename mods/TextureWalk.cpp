@@ -42,9 +42,13 @@ class TReaderShelf {
     }
   }
 
-  void Put(std::unique_ptr<TPackageReader> reader) {
+  void Put(std::unique_ptr<TPackageReader> reader) noexcept {
     std::lock_guard lock(mutex_);
-    free_.push_back(std::move(reader));
+    try {
+      free_.push_back(std::move(reader));
+    } catch (...) {
+      // Without room to keep it, the reader closes; the next worker opens one.
+    }
   }
 
  private:

@@ -313,9 +313,12 @@ void RunMapStage(TRun& run, const TStageRow& row) {
     run.Console.Line("    Processing... ");
   }
   const std::string stage_folder = StageFolder(run);
-  // The texture stages' workers live from the first package to the last.
+  // The texture stages' workers live from the first package to the last; with one processor
+  // the main thread does it all.
   std::optional<TWorkerPool> stage_workers;
-  if (!s.DryRun && row.Kind != TStageKind::SpaceBin) stage_workers.emplace(s.WorkerLimit);
+  if (!s.DryRun && row.Kind != TStageKind::SpaceBin && s.WorkerLimit > 1) {
+    stage_workers.emplace(static_cast<unsigned>(s.WorkerLimit));
+  }
   TWorkerPool* const workers = stage_workers ? &*stage_workers : nullptr;
 
   switch (row.Kind) {

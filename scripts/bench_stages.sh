@@ -2,7 +2,7 @@
 # CAMO-mod and MEM-mod on one processor, on all of them, and the machine's ceiling, in one run:
 #   scripts/bench_stages.sh [build folder [rounds]]
 # PALLOGRAPH_BENCH_BASELINE=/path/to/another/pallograph times that program too, in the same
-# rounds (for a before/after comparison).
+# rounds (for a before/after comparison); PALLOGRAPH_BENCH_MODS="camo" (or "mem") times one mod.
 #
 # Clients, generated once into FOLDER/stage-clients from the real images of the benchmark corpus
 # (scripts/bench_corpus.sh, scripts/camo_client.py), one copy per processor:
@@ -57,10 +57,14 @@ work="$(mktemp -d "${TMPDIR:-/tmp}/pallograph-stages.XXXXXX")"
 trap 'rm -rf "$work"' EXIT
 
 now() { date +%s.%N; }
-# run PROGRAM MOD COPY [taskset processor]: one run; prints "seconds peak-KB".
+# run PROGRAM MOD COPY [taskset processor]: one run; prints "seconds peak-KB". Each timed run
+# starts with no dirty pages of an earlier one waiting to be written back (sync).
 run() {
   local program="$1" mod="$2" copy="$3" cpu="${4:-}" client="$clients/$2-$3" start
-  rm -f "$client"/mods/*/*.wotmod
+  if [ -z "${in_ceiling:-}" ]; then
+    rm -f "$client"/mods/*/*.wotmod
+    sync
+  fi
   local pin=()
   [ -n "$cpu" ] && pin=(taskset -c "$cpu")
   start=$(now)
@@ -73,15 +77,18 @@ run() {
 # ceiling PROGRAM MOD: N one-processor runs at once; prints their wall seconds.
 ceiling() {
   local start i
+  rm -f "$clients/$2-"*/mods/*/*.wotmod
+  sync
   start=$(now)
-  for ((i = 0; i < processors; ++i)); do run "$1" "$2" "$i" "$i" >/dev/null & done
+  for ((i = 0; i < processors; ++i)); do in_ceiling=1 run "$1" "$2" "$i" "$i" >/dev/null & done
   wait
   echo "$(now) - $start" | bc
 }
 
 declare -A one all together rss1 rssN
+mods=(${PALLOGRAPH_BENCH_MODS:-camo mem})
 for ((round = 0; round < rounds; ++round)); do
-  for mod in camo mem; do
+  for mod in "${mods[@]}"; do
     for p in "${!programs[@]}"; do
       key="$mod/$p"
       read -r t1 m1 < <(run "${programs[$p]}" "$mod" 0 0)
@@ -98,7 +105,7 @@ echo
 echo "$processors processors ($(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //')), $rounds rounds, medians"
 printf '%-30s %-11s %8s %8s %9s %9s %8s %13s\n' "" "" "1 proc s" "$processors proc s" "speed-up" \
   "ceiling" "share" "peak MB 1/$processors"
-for mod in camo mem; do
+for mod in "${mods[@]}"; do
   for p in "${!programs[@]}"; do
     key="$mod/$p"
     read -ra t1s <<<"${one[$key]}"
