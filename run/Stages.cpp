@@ -15,6 +15,7 @@
 #include "mods/VisualCrashTracks.h"
 #include "mods/VisualScan.h"
 #include "platform/Console.h"
+#include "platform/DynamicLibrary.h"
 #include "platform/FileSystem.h"
 #include "platform/LastError.h"
 #include "platform/MainThreadQueue.h"
@@ -414,6 +415,11 @@ void RunAllInOne(TRun& run) {
 }  // namespace
 
 void RunStages(TRun& run) {
+  // The archive library stays loaded from the first stage to the last. Every reader and writer,
+  // on any thread, loads and releases it; held here, its set-up and clean-up run once instead
+  // of whenever one thread's last reader closes while another thread opens one.
+  TDynamicLibrary archive_library;
+  archive_library.Load(run.Settings.ArchiveLibraryFile);  // a failure is for each reader to report
   for (const TStageRow& row : kStages) {
     if (!(run.Settings.*row.On)) continue;
     run.StageFiles = 0;

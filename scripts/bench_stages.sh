@@ -48,11 +48,40 @@ make_client() {  # name, camo_client.py arguments...
     [ -f "$clients/$name-$i/paths.xml" ] || cp -r "$clients/$name-0" "$clients/$name-$i"
   done
 }
-make_client camo --count 60 --large 20
-make_client mem --count 90 --large 30 --wrecks
+mods=(${PALLOGRAPH_BENCH_MODS:-camo mem})
+[[ " ${mods[*]} " == *" camo "* ]] && make_client camo --count 60 --large 20
+[[ " ${mods[*]} " == *" mem "* ]] && make_client mem --count 90 --large 30 --wrecks
+if [[ " ${mods[*]} " == *" spacebin "* ]]; then
+  # The demo client's space.bin files, each padded to 300 MB (I/O: extraction, patch, packing).
+  make_client spacebin --count 0
+  for ((i = 0; i < processors; ++i)); do
+    [ -f "$clients/spacebin-$i/padded" ] && continue
+    "$python" - "$clients/spacebin-$i/res/packages" <<'PY'
+import os, pathlib, sys, zipfile
+filler = os.urandom(1 << 20)
+for package in sorted(pathlib.Path(sys.argv[1]).glob("[0-9]*.pkg")):
+    with zipfile.ZipFile(package) as z:
+        entries = [(info, z.read(info)) for info in z.infolist()]
+    temporary = package.with_suffix(".tmp")
+    with zipfile.ZipFile(temporary, "w", zipfile.ZIP_STORED, allowZip64=True) as out:
+        for info, data in entries:
+            if not info.filename.endswith("space.bin"):
+                out.writestr(info, data)
+                continue
+            with out.open(zipfile.ZipInfo(info.filename), "w", force_zip64=True) as f:
+                f.write(data)
+                for _ in range(300):
+                    f.write(filler)
+    temporary.replace(package)
+PY
+    touch "$clients/spacebin-$i/padded"
+  done
+fi
 
-declare -A option=([camo]="--CAMO-mod=40" [mem]="--MEM-mod=FF0000")
-declare -A title=([camo]="CAMO-mod=40, 60 camouflages" [mem]="MEM-mod, 90 wrecks")
+declare -A option=([camo]="--CAMO-mod=40" [mem]="--MEM-mod=FF0000"
+  [spacebin]="--SpaceBin-mod=FF0000|00FF00")
+declare -A title=([camo]="CAMO-mod=40, 60 camouflages" [mem]="MEM-mod, 90 wrecks"
+  [spacebin]="SpaceBin-mod, 3 x 300 MB")
 work="$(mktemp -d "${TMPDIR:-/tmp}/pallograph-stages.XXXXXX")"
 trap 'rm -rf "$work"' EXIT
 
@@ -86,7 +115,21 @@ ceiling() {
 }
 
 declare -A one all together rss1 rssN
-mods=(${PALLOGRAPH_BENCH_MODS:-camo mem})
+# The I/O floor of the space.bin stage: 7z extracts the same files and packs them stored.
+floor_spacebin() {
+  local out="$work/floor" start
+  rm -rf "$out"
+  sync
+  start=$(now)
+  for package in "$clients"/spacebin-0/res/packages/[0-9]*.pkg; do
+    7z x -y -bso0 -bsp0 -o"$out/res" "$package" 'spaces/*/space.bin' >/dev/null
+  done
+  (cd "$out" && 7z a -tzip -mx0 -bso0 -bsp0 ../floor.zip . >/dev/null)
+  echo "$(now) - $start" | bc
+  rm -rf "$out" "$work/floor.zip"
+}
+
+floors=""
 for ((round = 0; round < rounds; ++round)); do
   for mod in "${mods[@]}"; do
     for p in "${!programs[@]}"; do
@@ -97,6 +140,7 @@ for ((round = 0; round < rounds; ++round)); do
       one[$key]+="$t1 "; all[$key]+="$tn "; together[$key]+="$tc "
       rss1[$key]+="$m1 "; rssN[$key]+="$mn "
     done
+    [ "$mod" = spacebin ] && floors+="$(floor_spacebin) "
   done
 done
 
@@ -125,4 +169,9 @@ for mod in "${mods[@]}"; do
       "$(echo "$(median ${rssN[$key]}) / 1024" | bc -l)"
     echo "    rounds: 1 proc ${one[$key]}| $processors proc ${all[$key]}| $processors at once ${together[$key]}"
   done
+  if [ "$mod" = spacebin ]; then
+    # shellcheck disable=SC2086
+    printf '%-30s %-11s %8s %8.2f   (7z x of the same space.bin files + 7z a -tzip -mx0)\n' "" \
+      "7z floor" "" "$(median $floors)"
+  fi
 done

@@ -26,7 +26,7 @@ groups=(
   "texture_tests *ParallelEncoderTest.*:*DDSTexture*:WorkerPool*:LevelBands*"
   "mods_tests VisualCrashTest.*:TextureJobs*:*Camo*:*SpaceBin*"
   "online_tests GoogleAnalyticsTest.*:FailingCollector*:*WebUpdate*"
-  "e2e_tests ModsTest.CrashMods*:ModsTest.Broken*:ModsTest.AllInOne*:ModsTest.MapMods*:OnlineTest.MemModRun*:FaultTest.DiskFullForTheStageFiles*:FaultTest.TemporaryFolderVanishing*:FaultTest.CollectorThat*"
+  "e2e_tests ModsTest.CrashMods*:ModsTest.Broken*:ModsTest.AllInOne*:ModsTest.MapMods*:ModsTest.MapAndCamouflage*:OnlineTest.MemModRun*:FaultTest.DiskFullForTheStageFiles*:FaultTest.TemporaryFolderVanishing*:FaultTest.CollectorThat*"
 )
 failed=0
 for group in "${groups[@]}"; do
