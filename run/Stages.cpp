@@ -208,8 +208,10 @@ void RunCrashWorkers(TRun& run, const TStageRow& row, std::vector<TCrashWorker>&
   };
   start_more();
   while (!pending.empty() || !running.empty()) {
+    // Woken at once by a worker's call for the main thread or by a worker's end.
+    queue.WaitForCall(10);
     for (size_t i = running.size(); i-- > 0;) {
-      if (running[i].Job->WaitFor(10)) {
+      if (running[i].Job->WaitFor(0)) {
         run.Console.Write(kResultIndent + PadRight(running[i].PackageName, 35));
         ReportJobResult(run, row, running[i].Job->ErrorText(), running[i].Job->FilesCount());
         running.erase(running.begin() + static_cast<std::ptrdiff_t>(i));
