@@ -422,6 +422,7 @@ void RunStages(TRun& run) {
   // of whenever one thread's last reader closes while another thread opens one.
   TDynamicLibrary archive_library;
   archive_library.Load(run.Settings.ArchiveLibraryFile);  // a failure is for each reader to report
+  KeepFreedMemoryForReuse();
   for (const TStageRow& row : kStages) {
     if (!(run.Settings.*row.On)) continue;
     run.StageFiles = 0;

@@ -2,6 +2,9 @@
 
 #include <sched.h>
 #include <unistd.h>
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
 
 #include <chrono>
 #include <cstdlib>
@@ -120,6 +123,13 @@ std::string OperatingSystemName() {
 std::string GetEnvironmentText(const std::string& name) {
   const char* value = std::getenv(name.c_str());
   return value ? std::string(value) : std::string();
+}
+
+void KeepFreedMemoryForReuse() {
+#if defined(__GLIBC__)
+  mallopt(M_MMAP_THRESHOLD, 32 << 20);
+  mallopt(M_TRIM_THRESHOLD, 256 << 20);
+#endif
 }
 
 void SleepMs(unsigned milliseconds) {
