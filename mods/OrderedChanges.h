@@ -31,6 +31,8 @@ using TTextureChange = std::function<RResult(std::vector<uint8_t>& texture, TWor
 // becomes free. Each costs its read and then its changed bytes; one being changed also its
 // decoded pixels.
 inline constexpr size_t TexturesInFlight(unsigned workers) { return size_t{workers} + 1; }
+// Changed textures being written (handed over and not yet taken back): one per worker.
+inline constexpr size_t TexturesBeingWritten(unsigned workers) { return workers; }
 
 class TOrderedChanges {
  public:
@@ -43,8 +45,11 @@ class TOrderedChanges {
     RResult Changed;                 // the change's result
     std::exception_ptr ChangeError;  // what the change threw, if it threw
     bool ReadByWalk = false;         // left for the walk's own thread to read and change
+    std::string Target;              // the file it is written to
+    bool Written = false;            // the write's result
+    std::string WriteCause;          // why the write failed
   };
-  // Reads and changes one item, keeping every failure in it; must not throw.
+  // Reads and changes one item, or writes it, keeping every failure in it; must not throw.
   using TWork = std::function<void(TItem& item)>;
 
   // workers: the stage's workers, or nullptr to do each item's work on the calling thread as

@@ -2,11 +2,7 @@
 
 #include "mods/JobErrors.h"
 #include "mods/PackageReader.h"
-#include "platform/Exception.h"
-#include "platform/FileSystem.h"
-#include "platform/LastError.h"
 #include "platform/PathText.h"
-#include "platform/Stream.h"
 
 namespace pallograph {
 
@@ -29,22 +25,6 @@ void TPkgScan::Log(const std::string& line) const {
 
 void TPkgScan::LogUnsafeEntry(const std::string& entryName) const {
   if (LogEnabled()) Log("Skip \t" + entryName + " (unsafe entry name)");
-}
-
-bool TPkgScan::SaveEntry(const std::string& entryName, const void* data, size_t size) {
-  const std::string target = outPath_ + entryName;
-  ClearLastFileError();
-  if (!ForceDirectories(ExtractFilePath(target))) {
-    errorText_ = WriteFailureRecord(pkgFile_, entryName, LastFileError());
-    return false;
-  }
-  if (LogEnabled()) Log("Write \t\t" + target);
-  if (!WriteFileAtomic(target, data, size)) {
-    errorText_ = WriteFailureRecord(pkgFile_, entryName, LastFileError());
-    return false;
-  }
-  ++filesCount_;
-  return true;
 }
 
 void TPkgScan::WalkPackage(const std::function<bool(const std::string& name)>& wanted,
@@ -76,8 +56,10 @@ void TPkgScan::WalkPackage(const std::function<bool(const std::string& name)>& w
     }
     if (finish) finish();
   } catch (const std::exception& error) {
+    SettleWrites();
     errorText_ = ExceptionRecord(pkgFile_, error);
   } catch (...) {
+    SettleWrites();
     errorText_ = UnknownExceptionRecord(pkgFile_);
   }
 }

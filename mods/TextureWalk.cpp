@@ -8,6 +8,9 @@
 #include "mods/PackageReader.h"
 #include "mods/PkgScan.h"
 #include "platform/Exception.h"
+#include "platform/FileSystem.h"
+#include "platform/LastError.h"
+#include "platform/PathText.h"
 #include "platform/Stream.h"
 #include "texture/WorkerPool.h"
 
@@ -78,28 +81,68 @@ void ReadAndChange(TOrderedChanges::TItem& item, TPackageReader& reader, TWorker
 
 }  // namespace
 
-void TPkgScan::FinishTexture(TOrderedChanges::TItem& item, TPackageReader& reader) {
-  const std::string& name = item.Name;
+void TPkgScan::FinishTexture(std::unique_ptr<TOrderedChanges::TItem> item, TPackageReader& reader) {
+  const std::string& name = item->Name;
   if (LogEnabled()) Log("Read \t\t" + name);
-  if (item.ReadByWalk) ReadAndChange(item, reader, workers_);
-  if (item.ReadError) {
+  if (item->ReadByWalk) ReadAndChange(*item, reader, workers_);
+  if (item->ReadError) {
     try {
-      std::rethrow_exception(item.ReadError);
+      std::rethrow_exception(item->ReadError);
     } catch (const EEntryTooLarge& error) {
       // Only this entry fails; the package's other entries go on.
       if (LogEnabled()) Log("Refused \t" + name + ": " + error.what());
+      SettleWrites();
       if (errorText_.empty()) errorText_ = ExceptionRecord(pkgFile_, name, error);
       EntryDone();
       return;
     }
   }
   if (LogEnabled()) Log("Repaint \t" + name);
-  if (item.ChangeError) std::rethrow_exception(item.ChangeError);
-  if (!item.Changed) {
-    throw Exception(name + " - failed to create repainted texture! (" + item.Changed.Cause + ")");
+  if (item->ChangeError) std::rethrow_exception(item->ChangeError);
+  if (!item->Changed) {
+    throw Exception(name + " - failed to create repainted texture! (" + item->Changed.Cause + ")");
   }
-  SaveEntry(name, item.Texture.data(), item.Texture.size());
+  SaveTexture(std::move(item));
   EntryDone();
+}
+
+void TPkgScan::SaveTexture(std::unique_ptr<TOrderedChanges::TItem> item) {
+  item->Target = outPath_ + item->Name;
+  ClearLastFileError();
+  if (!ForceDirectories(ExtractFilePath(item->Target))) {
+    const std::string cause = LastFileError();
+    SettleWrites();
+    errorText_ = WriteFailureRecord(pkgFile_, item->Name, cause);
+    return;
+  }
+  if (LogEnabled()) Log("Write \t\t" + item->Target);
+  // A later entry for the same file replaces the earlier one: it waits for that write.
+  std::string key = UpperCaseAscii(item->Target);
+  if (writeTargets_.count(key) != 0) SettleWrites();
+  writeTargets_.insert(std::move(key));
+  writes_->Add(std::move(item), [](TOrderedChanges::TItem& written) {
+    ClearLastFileError();
+    written.Written =
+        WriteFileAtomic(written.Target, written.Texture.data(), written.Texture.size());
+    if (!written.Written) written.WriteCause = LastFileError();
+    std::vector<uint8_t>().swap(written.Texture);
+  });
+  while (writes_->Full()) TakeWrite();
+}
+
+void TPkgScan::TakeWrite() {
+  const std::unique_ptr<TOrderedChanges::TItem> done = writes_->TakeOldest();
+  writeTargets_.erase(writeTargets_.find(UpperCaseAscii(done->Target)));
+  if (done->Written) {
+    ++filesCount_;
+  } else {
+    errorText_ = WriteFailureRecord(pkgFile_, done->Name, done->WriteCause);
+  }
+}
+
+void TPkgScan::SettleWrites() {
+  if (writes_ == nullptr) return;
+  while (!writes_->Empty()) TakeWrite();
 }
 
 void TPkgScan::RepaintTextures(
@@ -123,8 +166,12 @@ void TPkgScan::RepaintTextures(
   TPackageReader* walkReader = nullptr;
   TOrderedChanges changes(workers_,
                           workers_ != nullptr ? TexturesInFlight(workers_->Workers()) : 1);
+  TOrderedChanges writes(workers_,
+                         workers_ != nullptr ? TexturesBeingWritten(workers_->Workers()) : 1);
+  writes_ = &writes;
   const auto finishAll = [&] {
-    while (!changes.Empty()) FinishTexture(*changes.TakeOldest(), *walkReader);
+    while (!changes.Empty()) FinishTexture(changes.TakeOldest(), *walkReader);
+    SettleWrites();
   };
   WalkPackage(
       wanted,
@@ -151,10 +198,12 @@ void TPkgScan::RepaintTextures(
                         readers.Put(std::move(own));
                       });
         }
-        while (changes.Full()) FinishTexture(*changes.TakeOldest(), reader);
+        while (changes.Full()) FinishTexture(changes.TakeOldest(), reader);
         return true;
       },
       finishAll);
+  SettleWrites();
+  writes_ = nullptr;
 }
 
 }  // namespace pallograph

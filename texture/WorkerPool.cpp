@@ -1,6 +1,7 @@
 #include "texture/WorkerPool.h"
 
 #include <algorithm>
+#include <chrono>
 
 namespace pallograph {
 
@@ -76,6 +77,20 @@ void TWorkerPool::ForEach(size_t count, const std::function<void(size_t)>& part)
   helperLeft_.wait(lock, [&split] { return split.Helpers == 0; });
   lock.unlock();
   if (split.Error) std::rethrow_exception(split.Error);
+}
+
+void TWorkerPool::HelpUntil(const std::function<bool()>& ready) {
+  while (!ready()) {
+    std::unique_lock lock(mutex_);
+    if (!splits_.empty()) {
+      TSplit& split = *splits_.front();
+      ++split.Helpers;
+      RunParts(split, lock);
+      if (--split.Helpers == 0) helperLeft_.notify_all();
+    } else {
+      workAvailable_.wait_for(lock, std::chrono::milliseconds(1));
+    }
+  }
 }
 
 void TWorkerPool::WorkerLoop() noexcept {

@@ -40,6 +40,11 @@ class TWorkerPool {
   // Parts must not wait for each other. Any thread, pool workers included.
   void ForEach(size_t count, const std::function<void(size_t)>& part);
 
+  // For a thread that waits for a result another thread is producing on the workers: runs parts
+  // of open split loops until `ready()` is true, which is asked whenever there is nothing to help
+  // with and at least every millisecond. `ready` must not use the pool. Any thread.
+  void HelpUntil(const std::function<bool()>& ready);
+
  private:
   // One split loop. Guarded by mutex_ except for the part counters.
   struct TSplit {
