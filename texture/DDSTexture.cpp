@@ -276,19 +276,25 @@ RResult RepaintDDS(std::vector<uint8_t>& stream, const std::string& color, int d
     if (std::string why = ReadSource(stream, source); !why.empty()) {
       return RResult::Failure(std::move(why));
     }
-    TBitmap bitmap = DecodeTopLevel(stream, source, workers);
-    if (divisor != 0) {
-      TBitmap smaller(std::max(4, source.Width / divisor), std::max(4, source.Height / divisor));
-      ResampleBitmap(bitmap, smaller);
-      bitmap = std::move(smaller);
-    }
-    ForEachRows(workers, bitmap, [&](int first, int count) {
-      uint32_t* pixel = bitmap.ScanLine(first);
-      uint32_t* const end = pixel + static_cast<size_t>(count) * bitmap.Width;
-      for (; pixel != end; ++pixel) {
-        *pixel = ownAlpha ? value : (*pixel & 0xFF000000u) | (value & 0x00FFFFFFu);
+    const int width = divisor != 0 ? std::max(4, source.Width / divisor) : source.Width;
+    const int height = divisor != 0 ? std::max(4, source.Height / divisor) : source.Height;
+    TBitmap bitmap;
+    if (ownAlpha) {
+      // Every pixel becomes the colour: the source's pixels are not needed.
+      bitmap = TBitmap(width, height, value);
+    } else {
+      bitmap = DecodeTopLevel(stream, source, workers);
+      if (divisor != 0) {
+        TBitmap smaller(width, height);
+        ResampleBitmap(bitmap, smaller);
+        bitmap = std::move(smaller);
       }
-    });
+      ForEachRows(workers, bitmap, [&](int first, int count) {
+        uint32_t* pixel = bitmap.ScanLine(first);
+        uint32_t* const end = pixel + static_cast<size_t>(count) * bitmap.Width;
+        for (; pixel != end; ++pixel) *pixel = (*pixel & 0xFF000000u) | (value & 0x00FFFFFFu);
+      });
+    }
     stream = EncodeTexture(bitmap, source.Code, source.MipMaps, workers);
     return RResult::Success();
   } catch (const std::exception& error) {

@@ -62,18 +62,21 @@ TEST(LevelBandsTest, TexturesOnWorkersGiveTheBytesOfOneThread) {
       std::vector<uint8_t> source =
           test::MakeDDS(test::MakeTestImage(width, height, static_cast<uint32_t>(width)), dxt1);
       source[28] = 2;  // a mip-mapped source: the result gets the full chain
-      std::vector<uint8_t> shaded = source, repainted = source, failed = source;
+      std::vector<uint8_t> shaded = source, repainted = source, opaque = source, failed = source;
       ASSERT_TRUE(ShadeDDS(shaded, 40));
       ASSERT_TRUE(RepaintDDS(repainted, "#336699"));
+      ASSERT_TRUE(RepaintDDS(opaque, "#336699FF"));
       for (const unsigned count : {1u, 2u, 3u, 8u}) {
         const std::string where = std::to_string(width) + "x" + std::to_string(height) +
                                   (dxt1 ? " DXT1 " : " DXT5 ") + std::to_string(count);
         TWorkerPool workers(count);
-        std::vector<uint8_t> shadedHere = source, repaintedHere = source;
+        std::vector<uint8_t> shadedHere = source, repaintedHere = source, opaqueHere = source;
         EXPECT_TRUE(ShadeDDS(shadedHere, 40, &workers));
         EXPECT_EQ(shadedHere, shaded) << where;
         EXPECT_TRUE(RepaintDDS(repaintedHere, "#336699", 0, &workers));
         EXPECT_EQ(repaintedHere, repainted) << where;
+        EXPECT_TRUE(RepaintDDS(opaqueHere, "#336699FF", 0, &workers));
+        EXPECT_EQ(opaqueHere, opaque) << where;
         EXPECT_EQ(ShadeDDS(failed, 200, &workers).Cause, "shading by 200% leaves the colour range");
         EXPECT_EQ(failed, source) << where;
       }
