@@ -24,7 +24,7 @@ export TSAN_OPTIONS="halt_on_error=1:exitcode=66:second_deadlock_stack=1"
 groups=(
   "platform_tests MainThreadQueueTest.*"
   "texture_tests *ParallelEncoderTest.*:*DDSTexture*:WorkerPool*:LevelBands*"
-  "mods_tests VisualCrashTest.*:TextureJobs*:*Camo*:*SpaceBin*"
+  "mods_tests VisualCrashTest.*:TextureJobs*:*Camo*:*SpaceBin*:*RepaintCache*"
   "online_tests GoogleAnalyticsTest.*:FailingCollector*:*WebUpdate*"
   "e2e_tests ModsTest.CrashMods*:ModsTest.Broken*:ModsTest.AllInOne*:ModsTest.MapMods*:ModsTest.MapAndCamouflage*:OnlineTest.MemModRun*:FaultTest.DiskFullForTheStageFiles*:FaultTest.TemporaryFolderVanishing*:FaultTest.CollectorThat*"
 )
