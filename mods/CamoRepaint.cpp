@@ -36,7 +36,9 @@ bool TCamoRepaint::Wanted(const std::string& entryName, bool includeHD) const {
 void TCamoRepaint::Repaint(int32_t percent, bool includeHD) {
   RepaintTextures([&](const std::string& name) -> TTextureChange {
     if (!Wanted(name, includeHD)) return {};
-    return [percent](std::vector<uint8_t>& texture) { return ShadeDDS(texture, percent); };
+    return [percent](std::vector<uint8_t>& texture, TWorkerPool* workers) {
+      return ShadeDDS(texture, percent, workers);
+    };
   });
 }
 

@@ -40,8 +40,8 @@ void TDDSRepaint::Repaint(bool includeHD) {
   RepaintTextures([&](const std::string& name) -> TTextureChange {
     const std::string color = FindColor(name, includeHD);
     if (color.empty()) return {};
-    return [opaque = color + "FF"](std::vector<uint8_t>& texture) {
-      return SharedRepaintCache().Repaint(texture, opaque);
+    return [opaque = color + "FF"](std::vector<uint8_t>& texture, TWorkerPool* workers) {
+      return SharedRepaintCache().Repaint(texture, opaque, workers);
     };
   });
 }

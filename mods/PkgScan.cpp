@@ -2,11 +2,7 @@
 
 #include "mods/JobErrors.h"
 #include "mods/PackageReader.h"
-#include "platform/Exception.h"
-#include "platform/FileSystem.h"
-#include "platform/LastError.h"
 #include "platform/PathText.h"
-#include "platform/Stream.h"
 
 namespace pallograph {
 
@@ -31,88 +27,45 @@ void TPkgScan::LogUnsafeEntry(const std::string& entryName) const {
   if (LogEnabled()) Log("Skip \t" + entryName + " (unsafe entry name)");
 }
 
-bool TPkgScan::SaveEntry(const std::string& entryName, const void* data, size_t size) {
-  const std::string target = outPath_ + entryName;
-  ClearLastFileError();
-  if (!ForceDirectories(ExtractFilePath(target))) {
-    errorText_ = WriteFailureRecord(pkgFile_, entryName, LastFileError());
-    return false;
-  }
-  if (LogEnabled()) Log("Write \t\t" + target);
-  if (!WriteFileAtomic(target, data, size)) {
-    errorText_ = WriteFailureRecord(pkgFile_, entryName, LastFileError());
-    return false;
-  }
-  ++filesCount_;
-  return true;
-}
-
 void TPkgScan::WalkPackage(const std::function<bool(const std::string& name)>& wanted,
-                           const TEntryHandler& handle) {
+                           const TEntryHandler& handle, const std::function<void()>& finish) {
   try {
     TPackageReader reader(libraryPath_, pkgFile_);
     if (LogEnabled()) Log("Open \t" + pkgFile_);
     const uint32_t count = reader.Count();
-    uint32_t total = 0;
-    uint32_t done = 0;
+    entriesDone_ = 0;
+    entriesWanted_ = 0;
     if (progress_) {
       for (uint32_t index = 0; index < count; ++index) {
         if (reader.IsFolder(index)) continue;
         const std::string name = reader.Path(index);
-        if (wanted(name) && IsSafeRelativePath(name)) ++total;
+        if (wanted(name) && IsSafeRelativePath(name)) ++entriesWanted_;
       }
-      progress_(0, total);
+      progress_(0, entriesWanted_);
     }
     for (uint32_t index = 0; index < count; ++index) {
       if (reader.IsFolder(index)) continue;
       const std::string name = reader.Path(index);
       if (!wanted(name)) continue;
       if (!IsSafeRelativePath(name)) {
+        if (finish) finish();
         LogUnsafeEntry(name);
         continue;
       }
-      const bool goOn = handle(reader, index, name);
-      if (progress_) progress_(++done, total);
-      if (!goOn) break;
+      if (!handle(reader, index, name)) break;
     }
+    if (finish) finish();
   } catch (const std::exception& error) {
+    SettleWrites();
     errorText_ = ExceptionRecord(pkgFile_, error);
   } catch (...) {
+    SettleWrites();
     errorText_ = UnknownExceptionRecord(pkgFile_);
   }
 }
 
-void TPkgScan::RepaintTextures(
-    const std::function<TTextureChange(const std::string& name)>& select) {
-  TTextureChange change;
-  WalkPackage(
-      [&](const std::string& name) {
-        change = select(name);
-        return static_cast<bool>(change);
-      },
-      [&](TPackageReader& reader, uint32_t index, const std::string& name) {
-        if (dryRun_) {
-          if (LogEnabled()) Log("Choose \t" + name);
-          ++filesCount_;
-          return true;
-        }
-        if (LogEnabled()) Log("Read \t\t" + name);
-        TMemoryStream stream;
-        try {
-          reader.Extract(index, stream, TEntryKind::Texture);
-        } catch (const EEntryTooLarge& error) {
-          // Only this entry fails; the package's other entries go on.
-          if (LogEnabled()) Log("Refused \t" + name + ": " + error.what());
-          if (errorText_.empty()) errorText_ = ExceptionRecord(pkgFile_, name, error);
-          return true;
-        }
-        if (LogEnabled()) Log("Repaint \t" + name);
-        if (const RResult changed = change(stream.Data()); !changed) {
-          throw Exception(name + " - failed to create repainted texture! (" + changed.Cause + ")");
-        }
-        SaveEntry(name, stream.Data().data(), stream.Data().size());
-        return true;
-      });
+void TPkgScan::EntryDone() {
+  if (progress_) progress_(++entriesDone_, entriesWanted_);
 }
 
 }  // namespace pallograph

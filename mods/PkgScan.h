@@ -6,16 +6,20 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "mods/DDSFileList.h"
+#include "mods/OrderedChanges.h"
 #include "platform/LogSink.h"
 #include "platform/Result.h"
 
 namespace pallograph {
 
 class TPackageReader;
+class TWorkerPool;
 
 class TPkgScan {
  public:
@@ -43,14 +47,16 @@ class TPkgScan {
   // A dry run chooses the entries as a real walk would and logs each ("Choose"), but reads and
   // writes none: FilesCount() is then the number of files the job would write.
   void SetDryRun(bool dryRun) { dryRun_ = dryRun; }
+  // The stage's workers (not owned; nullptr, the default, does everything on the calling
+  // thread): the textures of the package are read, changed and written on them, at most
+  // TexturesInFlight + TexturesBeingWritten at a time, while the walk goes on; logging,
+  // counting and the error record stay in archive order.
+  void SetWorkers(TWorkerPool* workers) { workers_ = workers; }
 
  protected:
   bool LogEnabled() const { return static_cast<bool>(onLog_); }
   // Hands the line to the log sink at once (when set).
   void Log(const std::string& line) const;
-  // Writes `data` to outPath_ + entryName, creating the folders. On failure records the
-  // write-failure form and returns false; the caller goes on with its walk.
-  bool SaveEntry(const std::string& entryName, const void* data, size_t size);
   // Logs that an entry with an unsafe name was not written.
   void LogUnsafeEntry(const std::string& entryName) const;
 
@@ -59,18 +65,22 @@ class TPkgScan {
       std::function<bool(TPackageReader& reader, uint32_t index, const std::string& name)>;
   // The common walk: opens the package (logging "Open"), and hands each file entry, in archive
   // order, that `wanted` accepts to `handle`; a wanted entry whose name is not safe to join to
-  // the output folder is skipped with a log line. An exception ends the walk with the exception
-  // record; the package is closed in every case. Never throws.
+  // the output folder is skipped with a log line. `finish`, when given, ends the work of the
+  // entries handed over so far: it runs before such a log line and after the last entry. An
+  // exception ends the walk with the exception record; the package is closed in every case.
+  // Never throws.
   void WalkPackage(const std::function<bool(const std::string& name)>& wanted,
-                   const TEntryHandler& handle);
+                   const TEntryHandler& handle, const std::function<void()>& finish = {});
+  // Counts one wanted entry as done for the progress callback.
+  void EntryDone();
 
-  // Changes one texture in memory; false when it cannot be changed.
-  using TTextureChange = std::function<RResult(std::vector<uint8_t>& texture)>;
   // The walk of the texture jobs: for each file entry in archive order, `select` gives the
   // change to make (empty: the entry is not wanted); the entry is read into memory, changed and
-  // saved (SaveEntry). A failed change ends the walk with the exception record whose message is
-  // name + " - failed to create repainted texture!". In a dry run each wanted entry is only
-  // logged and counted. Never throws.
+  // written under the output folder with its package path (a failed write is recorded and the
+  // walk goes on). A failed change ends the walk with the exception record whose message is
+  // name + " - failed to create repainted texture!". With workers, the reads, changes and
+  // writes run on them while the walk goes on, and each result is handled in archive order as
+  // above. In a dry run each wanted entry is only logged and counted. Never throws.
   void RepaintTextures(const std::function<TTextureChange(const std::string& name)>& select);
 
   std::string outPath_;
@@ -81,8 +91,29 @@ class TPkgScan {
   ADDSFileList files_;
   int32_t filesCount_ = 0;
   bool dryRun_ = false;
+  TWorkerPool* workers_ = nullptr;
   LogSink onLog_;
   std::function<void(uint32_t done, uint32_t wanted)> progress_;
+  uint32_t entriesDone_ = 0;
+  uint32_t entriesWanted_ = 0;
+
+ private:
+  // Logs, checks and saves one texture of the walk, as the walk without workers does at that
+  // point of the archive (reading and changing it first on the walk's reader when no worker
+  // could). Throws what ends the walk.
+  void FinishTexture(std::unique_ptr<TOrderedChanges::TItem> item, TPackageReader& reader);
+  // Writes a changed texture to outPath_ + its name, creating the folders; a failure sets the
+  // write-failure record and the walk goes on. The write itself runs on the workers.
+  void SaveTexture(std::unique_ptr<TOrderedChanges::TItem> item);
+  // Counts or records the oldest write handed over.
+  void TakeWrite();
+  // Takes back every write handed over, in order: counts each file written and records each
+  // failure, as if each had been written when it was handed over. Runs before anything else
+  // touches the error record.
+  void SettleWrites();
+
+  TOrderedChanges* writes_ = nullptr;        // the texture walk's writes in flight
+  std::multiset<std::string> writeTargets_;  // their files, upper-cased
 };
 
 }  // namespace pallograph

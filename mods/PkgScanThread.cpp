@@ -78,6 +78,7 @@ void ThPkgScan::Run() noexcept {
     finished_ = true;
   }
   ended_.notify_all();
+  mainQueue_.Wake();
 }
 
 }  // namespace pallograph

@@ -5,25 +5,32 @@
 // Thread-safe; holds at most its byte limit of results.
 #pragma once
 
+#include <condition_variable>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <mutex>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "platform/Result.h"
 
 namespace pallograph {
 
+class TWorkerPool;
+
 class TRepaintCache {
  public:
   explicit TRepaintCache(size_t byteLimit) : byteLimit_(byteLimit) {}
 
-  // RepaintDDS(texture, color): success, or the texture unchanged and the cause. Colours
-  // without their own alpha ("#RRGGBB") keep the source's alpha and are not cached.
-  RResult Repaint(std::vector<uint8_t>& texture, const std::string& color);
+  // RepaintDDS(texture, color, 0, workers): success, or the texture unchanged and the cause.
+  // Colours without their own alpha ("#RRGGBB") keep the source's alpha and are not cached. A
+  // source that another thread is repainting already is waited for (with workers, helping them
+  // meanwhile), not repainted twice.
+  RResult Repaint(std::vector<uint8_t>& texture, const std::string& color,
+                  TWorkerPool* workers = nullptr);
 
   size_t Hits() const;
 
@@ -32,7 +39,9 @@ class TRepaintCache {
 
   const size_t byteLimit_;
   mutable std::mutex mutex_;
+  std::condition_variable repainted_;                 // a repaint in progress ended
   std::unordered_map<std::string, TResult> results_;  // guarded by mutex_
+  std::unordered_set<std::string> inProgress_;        // keys being repainted; guarded by mutex_
   size_t bytes_ = 0;                                  // guarded by mutex_
   size_t hits_ = 0;                                   // guarded by mutex_
 };

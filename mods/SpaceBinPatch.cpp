@@ -9,6 +9,7 @@
 #include "mods/RepaintCache.h"
 #include "mods/SpaceBinTextures.h"
 #include "platform/Exception.h"
+#include "platform/File.h"
 #include "platform/FileSystem.h"
 #include "platform/LastError.h"
 #include "platform/PathText.h"
@@ -46,22 +47,33 @@ std::string TSpaceBinPatch::TakeColor(const std::string& textureName) {
   return {};
 }
 
-bool TSpaceBinPatch::PatchData(TBytesArray& data) {
-  bool changed = false;
-  WalkSpaceBinTextures(data, [&](const RSpaceBinTexture& texture) {
+std::vector<TSpaceBinPatch::RReplacement> TSpaceBinPatch::RepaintTextures(TSpaceBinBytes& bytes) {
+  std::vector<RReplacement> replacements;
+  WalkSpaceBinTextures(bytes, [&](const RSpaceBinTexture& texture) {
     const std::string color = TakeColor(texture.Name);
     if (color.empty()) return true;
     // The repaint works on a copy: a repaint that fails half-way never reaches the file.
-    std::vector<uint8_t> repainted(data.begin() + texture.BlobOffset,
-                                   data.begin() + texture.BlobOffset + texture.BlobLength);
+    std::vector<uint8_t> repainted(texture.BlobLength);
+    if (!repainted.empty()) {
+      bytes.Read(static_cast<int64_t>(texture.BlobOffset), repainted.data(), repainted.size());
+    }
     if (SharedRepaintCache().Repaint(repainted, color + "FF") && !repainted.empty() &&
         repainted.size() <= texture.BlobLength) {
-      std::memcpy(data.data() + texture.BlobOffset, repainted.data(), repainted.size());
-      changed = true;
+      replacements.push_back(RReplacement{texture.BlobOffset, std::move(repainted)});
     }
     return !files_.empty();
   });
-  return changed;
+  return replacements;
+}
+
+bool TSpaceBinPatch::PatchData(TBytesArray& data) {
+  TSpaceBinMemory bytes(data);
+  const std::vector<RReplacement> replacements = RepaintTextures(bytes);
+  for (const RReplacement& replacement : replacements) {
+    std::memcpy(data.data() + replacement.Offset, replacement.Bytes.data(),
+                replacement.Bytes.size());
+  }
+  return !replacements.empty();
 }
 
 void TSpaceBinPatch::Patch() {
@@ -77,6 +89,7 @@ void TSpaceBinPatch::Patch() {
         } else {
           PatchEntry(reader, index, name);
         }
+        EntryDone();
         return false;
       });
 }
@@ -116,13 +129,33 @@ void TSpaceBinPatch::PatchEntry(TPackageReader& reader, uint32_t index, const st
       if (!out.Close()) throw EInOutError("Cannot write " + target);
     }
     if (!FileExists(target)) return;
-    TBytesArray data = FileToBytes(target);
-    if (data.empty() || !PatchData(data)) {
+    // The file is patched where it lies: only the listed textures are read, and only the
+    // repainted ones written back over their records.
+    bool changed = false;
+    {
+      TFile file;
+      if (!file.Open(target, TFile::Mode::ReadWrite)) {
+        throw EInOutError("Unable to read file: " + target);
+      }
+      TSpaceBinFile bytes(file, target);
+      const std::vector<RReplacement> replacements =
+          bytes.Size() > 0 ? RepaintTextures(bytes) : std::vector<RReplacement>();
+      changed = !replacements.empty();
+      if (changed) {
+        if (LogEnabled()) Log("Write \t" + target);
+        for (const RReplacement& replacement : replacements) {
+          if (!file.Seek(static_cast<int64_t>(replacement.Offset)) ||
+              !file.WriteExact(replacement.Bytes.data(), replacement.Bytes.size())) {
+            throw EInOutError("Cannot write " + target);
+          }
+        }
+        if (!file.Close()) throw EInOutError("Cannot write " + target);
+      }
+    }
+    if (!changed) {
       DeleteTarget(target);
       return;
     }
-    if (LogEnabled()) Log("Write \t" + target);
-    if (!BytesToFile(data, target)) throw EInOutError("Cannot write " + target);
     ++filesCount_;
   } catch (const EEntryTooLarge& error) {
     DeleteTarget(target);

@@ -11,6 +11,7 @@
 #include "configs/CfgFile.h"
 #include "mods/BinaryOps.h"
 #include "mods/PkgScan.h"
+#include "mods/SpaceBinTextures.h"
 
 namespace pallograph {
 
@@ -35,6 +36,13 @@ class TSpaceBinPatch final : public TPkgScan {
   bool PatchData(TBytesArray& data);
 
  private:
+  // A repainted texture to be written over the start of its record's blob.
+  struct RReplacement {
+    size_t Offset = 0;
+    std::vector<uint8_t> Bytes;
+  };
+  // The repaints PatchData makes, read from `bytes` and not yet written; they fit their blobs.
+  std::vector<RReplacement> RepaintTextures(TSpaceBinBytes& bytes);
   void PatchEntry(TPackageReader& reader, uint32_t index, const std::string& name);
   // Dry run: reads the space.bin into memory and logs each listed texture it holds; counts the
   // file when there is one. Writes nothing.

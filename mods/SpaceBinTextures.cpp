@@ -15,7 +15,7 @@ constexpr int kMaterialTables = 5;
 
 class TReader {
  public:
-  explicit TReader(const TBytesArray& data) : data_(data) {}
+  explicit TReader(TSpaceBinBytes& bytes) : bytes_(bytes), size_(bytes.Size()) {}
 
   bool Fits(int64_t position, int64_t size) const {
     return position >= 0 && size >= 0 && position <= Size() && size <= Size() - position;
@@ -30,7 +30,7 @@ class TReader {
   int32_t I32(int64_t position) const {
     Need(position, 4);
     uint32_t value;
-    std::memcpy(&value, data_.data() + position, 4);
+    bytes_.Read(position, &value, 4);
     return static_cast<int32_t>(value);
   }
   // A length or count: negative values are as much a range error as a read past the end.
@@ -43,12 +43,22 @@ class TReader {
     return value;
   }
   bool Holds(int64_t position, const char (&bytes)[4]) const {
-    return Fits(position, 4) && std::memcmp(data_.data() + position, bytes, 4) == 0;
+    if (!Fits(position, 4)) return false;
+    char here[4];
+    bytes_.Read(position, here, 4);
+    return std::memcmp(here, bytes, 4) == 0;
   }
-  int64_t Size() const { return static_cast<int64_t>(data_.size()); }
+  std::string Text(int64_t position, int64_t size) const {
+    Need(position, size);
+    std::string text(static_cast<size_t>(size), '\0');
+    if (size > 0) bytes_.Read(position, text.data(), text.size());
+    return text;
+  }
+  int64_t Size() const { return size_; }
 
  private:
-  const TBytesArray& data_;
+  TSpaceBinBytes& bytes_;
+  const int64_t size_;
 };
 
 // The width of the record header at `position`: 12 when a plausible DDS length and the DDS magic
@@ -69,9 +79,30 @@ uint32_t HeaderWidth(const TReader& reader, int64_t position) {
 
 }  // namespace
 
+void TSpaceBinMemory::Read(int64_t position, void* out, size_t size) {
+  std::memcpy(out, data_.data() + position, size);
+}
+
+TSpaceBinFile::TSpaceBinFile(TFile& file, const std::string& path) : file_(file), path_(path) {
+  size_ = file_.Size();
+  if (size_ < 0) throw EInOutError("Unable to read file: " + path_);
+}
+
+void TSpaceBinFile::Read(int64_t position, void* out, size_t size) {
+  if (!file_.Seek(position) || !file_.ReadExact(out, size)) {
+    throw EInOutError("Unable to read file: " + path_);
+  }
+}
+
 void WalkSpaceBinTextures(const TBytesArray& data,
                           const std::function<bool(const RSpaceBinTexture&)>& visit) {
-  const TReader reader(data);
+  TSpaceBinMemory bytes(data);
+  WalkSpaceBinTextures(bytes, visit);
+}
+
+void WalkSpaceBinTextures(TSpaceBinBytes& bytes,
+                          const std::function<bool(const RSpaceBinTexture&)>& visit) {
+  const TReader reader(bytes);
   int64_t tagAt = -1;
   for (int64_t i = 0; i <= static_cast<int64_t>(kSectionTableScan); ++i) {
     reader.Need(i, 4);
@@ -109,9 +140,7 @@ void WalkSpaceBinTextures(const TBytesArray& data,
     p += 4 + extraLength;
     const int64_t nameLength = reader.Length(p);
     p += 4;
-    reader.Need(p, nameLength);
-    texture.Name.assign(reinterpret_cast<const char*>(data.data()) + p,
-                        static_cast<size_t>(nameLength));
+    texture.Name = reader.Text(p, nameLength);
     p += nameLength;
     if (!visit(texture)) return;
   }

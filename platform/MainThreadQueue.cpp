@@ -1,5 +1,6 @@
 #include "platform/MainThreadQueue.h"
 
+#include <chrono>
 #include <utility>
 
 namespace pallograph {
@@ -9,6 +10,7 @@ void TMainThreadQueue::Synchronize(std::function<void()> call) {
   pending.Call = std::move(call);
   std::unique_lock<std::mutex> lock(mutex_);
   queue_.push_back(&pending);
+  arrived_.notify_one();
   done_.wait(lock, [&] { return pending.Done; });
   if (pending.Error) std::rethrow_exception(pending.Error);
 }
@@ -36,6 +38,21 @@ size_t TMainThreadQueue::CheckSynchronize() {
     ++count;
   }
   return count;
+}
+
+void TMainThreadQueue::WaitForCall(unsigned milliseconds) {
+  std::unique_lock<std::mutex> lock(mutex_);
+  arrived_.wait_for(lock, std::chrono::milliseconds(milliseconds),
+                    [this] { return woken_ || !queue_.empty(); });
+  woken_ = false;
+}
+
+void TMainThreadQueue::Wake() {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    woken_ = true;
+  }
+  arrived_.notify_one();
 }
 
 }  // namespace pallograph

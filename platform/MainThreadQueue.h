@@ -18,6 +18,12 @@ class TMainThreadQueue {
   void Synchronize(std::function<void()> call);
   // Main-thread side: runs every call queued so far, in order. Returns how many ran.
   size_t CheckSynchronize();
+  // Main-thread side: waits until a call is queued or Wake() is called (either since the last
+  // wait), at most `milliseconds`. A worker's call then waits only as long as the main thread is
+  // busy, not for the end of a poll.
+  void WaitForCall(unsigned milliseconds);
+  // Any thread: ends the main thread's current or next WaitForCall (a worker that finished).
+  void Wake();
 
  private:
   struct TPending {
@@ -27,7 +33,9 @@ class TMainThreadQueue {
   };
   std::mutex mutex_;
   std::condition_variable done_;
+  std::condition_variable arrived_;  // a call was queued, or Wake()
   std::deque<TPending*> queue_;  // guarded by mutex_; entries live on the waiting workers' stacks
+  bool woken_ = false;           // guarded by mutex_
 };
 
 }  // namespace pallograph

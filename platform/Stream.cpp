@@ -15,8 +15,14 @@ size_t TMemoryStream::Read(void* buffer, size_t size) {
 
 size_t TMemoryStream::Write(const void* data, size_t size) {
   if (size == 0) return 0;
-  if (position_ + size > data_.size()) data_.resize(position_ + size);
-  std::memcpy(data_.data() + position_, data, size);
+  const auto* bytes = static_cast<const uint8_t*>(data);
+  if (position_ == data_.size()) {
+    // Appending (an extraction): copied once, not zero-filled first.
+    data_.insert(data_.end(), bytes, bytes + size);
+  } else {
+    if (position_ + size > data_.size()) data_.resize(position_ + size);
+    std::memcpy(data_.data() + position_, bytes, size);
+  }
   position_ += size;
   return size;
 }

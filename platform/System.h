@@ -25,6 +25,12 @@ std::string OperatingSystemName();
 // Value of an environment variable; "" when unset.
 std::string GetEnvironmentText(const std::string& name);
 void SleepMs(unsigned milliseconds);
+// Asks the memory allocator to keep freed blocks of up to 32 MiB for reuse instead of handing
+// them back to the system at once. The texture stages allocate and free buffers of megabytes for
+// every texture: handing each back and faulting it in again costs more than filling it, and
+// with several threads every unmapping also interrupts the other processors. Where the
+// allocator has no such setting, nothing changes.
+void KeepFreedMemoryForReuse();
 // Opens a URL with the desktop's default handler; false when that cannot be started.
 bool OpenUrl(const std::string& url);
 

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,7 @@
 #include "mods/VisualCrashTracks.h"
 #include "mods/VisualScan.h"
 #include "platform/Console.h"
+#include "platform/DynamicLibrary.h"
 #include "platform/FileSystem.h"
 #include "platform/Interrupt.h"
 #include "platform/LastError.h"
@@ -31,6 +33,7 @@
 #include "run/RunTempFolder.h"
 #include "run/StageTable.h"
 #include "texture/DDSTexture.h"
+#include "texture/WorkerPool.h"
 
 namespace pallograph {
 
@@ -229,8 +232,10 @@ void RunCrashWorkers(TRun& run, const TStageRow& row, std::vector<TCrashWorker>&
   };
   start_more();
   while (!running.empty() || (!pending.empty() && !InterruptRequested())) {
+    // Woken at once by a worker's call for the main thread or by a worker's end.
+    queue.WaitForCall(10);
     for (size_t i = running.size(); i-- > 0;) {
-      if (running[i].Job->WaitFor(10)) {
+      if (running[i].Job->WaitFor(0)) {
         run.Console.Write(kResultIndent + PadRight(running[i].PackageName, 35));
         ReportJobResult(run, row, running[i].Job->ErrorText(), running[i].Job->FilesCount());
         running.erase(running.begin() + static_cast<std::ptrdiff_t>(i));
@@ -306,12 +311,13 @@ void RunCrashStage(TRun& run, const TStageRow& row) {
 // Prints the package's line head, runs the job, prints its result. True when the walk goes on.
 template <typename Job, typename Calls>
 bool RunPackageJob(TRun& run, const TStageRow& row, const std::string& package,
-                   const std::string& stage_folder, Calls calls) {
+                   const std::string& stage_folder, TWorkerPool* workers, Calls calls) {
   StopIfInterrupted();
   const std::string head = kResultIndent + PadRight(ExtractFileName(package), 40);
   run.Console.Write(head);
   Job job(package, run.Sink(), stage_folder, run.Client.Path, run.Settings.ArchiveLibraryFile);
   job.SetDryRun(run.Settings.DryRun);
+  job.SetWorkers(workers);
   TProgressText progress(run.Console, head);
   // Called after each wanted entry: a stop request ends the job's walk there (the job takes the
   // exception for its error record, which the stop makes moot).
@@ -343,6 +349,13 @@ void RunMapStage(TRun& run, const TStageRow& row) {
     run.Console.Line("    Processing... ");
   }
   const std::string stage_folder = StageFolder(run);
+  // The texture stages' workers live from the first package to the last; with one processor
+  // the main thread does it all.
+  std::optional<TWorkerPool> stage_workers;
+  if (!s.DryRun && row.Kind != TStageKind::SpaceBin && s.WorkerLimit > 1) {
+    stage_workers.emplace(static_cast<unsigned>(s.WorkerLimit));
+  }
+  TWorkerPool* const workers = stage_workers ? &*stage_workers : nullptr;
 
   switch (row.Kind) {
     case TStageKind::MapTanks:
@@ -350,10 +363,11 @@ void RunMapStage(TRun& run, const TStageRow& row) {
       const std::string& color = row.Kind == TStageKind::MapTanks ? s.MEMColor : s.CTMColor;
       for (const std::string& package : run.Client.MapAndSharedPackages) {
         if (!FileExists(package)) continue;
-        if (!RunPackageJob<TDDSRepaint>(run, row, package, stage_folder, [&](TDDSRepaint& job) {
-              job.AddFiles(config.Roots, color);
-              job.Repaint(include_hd);
-            })) {
+        if (!RunPackageJob<TDDSRepaint>(run, row, package, stage_folder, workers,
+                                        [&](TDDSRepaint& job) {
+                                          job.AddFiles(config.Roots, color);
+                                          job.Repaint(include_hd);
+                                        })) {
           break;
         }
       }
@@ -363,7 +377,7 @@ void RunMapStage(TRun& run, const TStageRow& row) {
       for (const std::string& package : run.Client.MapPackages) {
         if (!FileExists(package)) continue;
         if (!RunPackageJob<TSpaceBinPatch>(
-                run, row, package, stage_folder, [&](TSpaceBinPatch& job) {
+                run, row, package, stage_folder, workers, [&](TSpaceBinPatch& job) {
                   // Both configs are read again for every package.
                   if (!s.SpaceBinTankColor.empty()) {
                     job.AddFiles(ParseCfgFile(s.ConfigsFolder + "MapTanks.cfg").Roots,
@@ -383,10 +397,11 @@ void RunMapStage(TRun& run, const TStageRow& row) {
     case TStageKind::Camouflage: {
       for (const RFiles& root : ExpandPackageRoots(run.Client, config.Roots)) {
         const std::string package = run.Client.Path + root.Name;
-        if (!RunPackageJob<TCamoRepaint>(run, row, package, stage_folder, [&](TCamoRepaint& job) {
-              job.SetFilter(root.Files);
-              job.Repaint(s.CamoPercent, include_hd);
-            })) {
+        if (!RunPackageJob<TCamoRepaint>(run, row, package, stage_folder, workers,
+                                         [&](TCamoRepaint& job) {
+                                           job.SetFilter(root.Files);
+                                           job.Repaint(s.CamoPercent, include_hd);
+                                         })) {
           break;
         }
       }
@@ -433,6 +448,12 @@ void RunAllInOne(TRun& run) {
 }  // namespace
 
 void RunStages(TRun& run) {
+  // The archive library stays loaded from the first stage to the last. Every reader and writer,
+  // on any thread, loads and releases it; held here, its set-up and clean-up run once instead
+  // of whenever one thread's last reader closes while another thread opens one.
+  TDynamicLibrary archive_library;
+  archive_library.Load(run.Settings.ArchiveLibraryFile);  // a failure is for each reader to report
+  KeepFreedMemoryForReuse();
   for (const TStageRow& row : kStages) {
     if (!(run.Settings.*row.On)) continue;
     StopIfInterrupted();

@@ -2,7 +2,8 @@
 # ThreadSanitizer build of the tests that run threads, and a run of them:
 #   scripts/tsan.sh [build folder]
 # Covers the crash-stage scheduler with its main-thread call queue (unit tests and whole runs of
-# the program), the parallel texture encoder (also two large encodes at once), the statistics
+# the program), the parallel texture encoder (also two large encodes at once), the stage's worker
+# pool with its split levels and the texture walk that reads and changes on it, the statistics
 # sender and the update check's worker. Prints one line per test group; exits non-zero on a race.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
@@ -22,10 +23,10 @@ cmake --build "$dir" -j2 --target pallograph platform_tests texture_tests mods_t
 export TSAN_OPTIONS="halt_on_error=1:exitcode=66:second_deadlock_stack=1"
 groups=(
   "platform_tests MainThreadQueueTest.*"
-  "texture_tests *ParallelEncoderTest.*:*DDSTexture*"
-  "mods_tests VisualCrashTest.*:TextureJobs*:*Camo*:*SpaceBin*"
+  "texture_tests *ParallelEncoderTest.*:*DDSTexture*:WorkerPool*:LevelBands*"
+  "mods_tests VisualCrashTest.*:TextureJobs*:*Camo*:*SpaceBin*:*RepaintCache*"
   "online_tests GoogleAnalyticsTest.*:FailingCollector*:*WebUpdate*"
-  "e2e_tests ModsTest.CrashMods*:ModsTest.Broken*:ModsTest.AllInOne*:OnlineTest.MemModRun*:FaultTest.DiskFullForTheStageFiles*:FaultTest.TemporaryFolderVanishing*:FaultTest.CollectorThat*"
+  "e2e_tests ModsTest.CrashMods*:ModsTest.Broken*:ModsTest.AllInOne*:ModsTest.MapMods*:ModsTest.MapAndCamouflage*:OnlineTest.MemModRun*:FaultTest.DiskFullForTheStageFiles*:FaultTest.TemporaryFolderVanishing*:FaultTest.CollectorThat*"
 )
 failed=0
 for group in "${groups[@]}"; do

@@ -35,12 +35,11 @@ void WriteBitmapBlock(TBitmap& bitmap, const uint8_t* block, int x, int y) {
   }
 }
 
-namespace {
-
-void BoxHalve(const TBitmap& source, TBitmap& target) {
+void BoxHalveRows(const TBitmap& source, TBitmap& target, int firstRow, int rowCount) {
   const int lastColumn = source.Width - 1;
   const int lastRow = source.Height - 1;
-  for (int y = 0; y < target.Height; ++y) {
+  const int endRow = std::min(target.Height, firstRow + rowCount);
+  for (int y = firstRow; y < endRow; ++y) {
     const uint32_t* top = source.ScanLine(std::min(2 * y, lastRow));
     const uint32_t* bottom = source.ScanLine(std::min(2 * y + 1, lastRow));
     uint32_t* out = target.ScanLine(y);
@@ -75,6 +74,8 @@ void BoxHalve(const TBitmap& source, TBitmap& target) {
     }
   }
 }
+
+namespace {
 
 // Sample positions along one axis: integer pixel, its clamped neighbour and the 16-bit fraction.
 struct TAxisSample {
@@ -130,7 +131,7 @@ void ResampleBitmap(const TBitmap& source, TBitmap& target) {
   if (source.Width <= 0 || source.Height <= 0 || target.Width <= 0 || target.Height <= 0) return;
   if (target.Width == std::max(1, source.Width / 2) &&
       target.Height == std::max(1, source.Height / 2)) {
-    BoxHalve(source, target);
+    BoxHalveRows(source, target, 0, target.Height);
   } else {
     Bilinear(source, target);
   }

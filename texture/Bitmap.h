@@ -40,6 +40,10 @@ void WriteBitmapBlock(TBitmap& bitmap, const uint8_t* block, int x, int y);
 // 2x2 box average, truncating, with source coordinates clamped at the last column and row; any
 // other size uses a bilinear resample in 16.16 fixed point.
 void ResampleBitmap(const TBitmap& source, TBitmap& target);
+// Rows firstRow .. firstRow + rowCount - 1 of the next mip level of `source` (the 2x2 box average
+// above), written into `target`, which has the halved size. Bands write distinct rows and may
+// run on several threads at once.
+void BoxHalveRows(const TBitmap& source, TBitmap& target, int firstRow, int rowCount);
 // Replaces the bitmap by its next mip level (each side max(1, side / 2)); no change at 1x1.
 void HalveBitmap(TBitmap& bitmap);
 

@@ -1,5 +1,6 @@
 #include "texture/BlockDecoder.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "texture/AlphaFit.h"
@@ -77,17 +78,24 @@ void DecodeDXTBlock(uint8_t* out, const uint8_t* src, bool dxt1, int rowPitch) {
   }
 }
 
-void DecodeDXTImage(const uint8_t* src, bool dxt1, int width, TBlockWriter writer, TBitmap& bitmap,
-                    int height) {
+void DecodeDXTImageRows(const uint8_t* src, bool dxt1, int width, TBlockWriter writer,
+                        TBitmap& bitmap, int height, int firstRow, int rowCount) {
   const size_t blockSize = dxt1 ? 8 : 16;
+  src += static_cast<size_t>(firstRow) * static_cast<size_t>((width + 3) >> 2) * blockSize;
   uint8_t block[64];
-  for (int y = 0; y < height; y += 4) {
+  const int endY = std::min(height, 4 * (firstRow + rowCount));
+  for (int y = 4 * firstRow; y < endY; y += 4) {
     for (int x = 0; x < width; x += 4) {
       DecodeDXTBlock(block, src, dxt1, 16);
       writer(bitmap, block, x, y);
       src += blockSize;
     }
   }
+}
+
+void DecodeDXTImage(const uint8_t* src, bool dxt1, int width, TBlockWriter writer, TBitmap& bitmap,
+                    int height) {
+  DecodeDXTImageRows(src, dxt1, width, writer, bitmap, height, 0, (height + 3) >> 2);
 }
 
 }  // namespace pallograph

@@ -15,5 +15,9 @@ void DecodeDXTBlock(uint8_t* out, const uint8_t* src, bool dxt1, int rowPitch);
 // the level's full size is readable) and hands each block to `writer`.
 void DecodeDXTImage(const uint8_t* src, bool dxt1, int width, TBlockWriter writer, TBitmap& bitmap,
                     int height);
+// The rows of blocks firstRow .. firstRow + rowCount - 1 of that level (src is the level's
+// start). Bands of one level write distinct pixels and may run on several threads at once.
+void DecodeDXTImageRows(const uint8_t* src, bool dxt1, int width, TBlockWriter writer,
+                        TBitmap& bitmap, int height, int firstRow, int rowCount);
 
 }  // namespace pallograph

@@ -1,5 +1,6 @@
 #include "texture/BlockEncoder.h"
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <cstring>
@@ -237,16 +238,25 @@ bool EncodeDXTBlock(uint8_t* dst, const uint8_t* pixels, uint8_t flags) {
   return complete;
 }
 
-void EncodeDXTImage(uint8_t* dst, uint8_t flags, int width, TBlockReader reader,
-                    const TBitmap& bitmap, int height) {
+void EncodeDXTImageRows(uint8_t* dst, uint8_t flags, int width, TBlockReader reader,
+                        const TBitmap& bitmap, int height, int firstRow, int rowCount) {
   const size_t blockSize = (flags & kDxtFlagDxt1) ? 8 : 16;
+  const int blocksWide = (width + 3) >> 2;
   // Zeroed once per image: pixels outside the bitmap keep defined colour bytes.
   uint8_t block[64] = {};
+  // Pixels outside the bitmap keep the colour bytes the previous read left. A band that starts
+  // below the top reads the row of blocks above it first: a row that is not the last lies wholly
+  // inside the bitmap vertically, so its reads leave the buffer as the whole walk would have.
+  if (firstRow > 0) {
+    for (int x = 0; x < width; x += 4) reader(bitmap, block, x, 4 * (firstRow - 1));
+  }
+  dst += static_cast<size_t>(firstRow) * static_cast<size_t>(blocksWide) * blockSize;
   // A block equal to the previous one, whose bytes are already final, is copied: encoding is a
   // function of the pixels alone, and one-colour textures are made of nothing else.
   uint8_t previous[64];
   const uint8_t* previousOut = nullptr;
-  for (int y = 0; y < height; y += 4) {
+  const int endY = std::min(height, 4 * (firstRow + rowCount));
+  for (int y = 4 * firstRow; y < endY; y += 4) {
     for (int x = 0; x < width; x += 4) {
       reader(bitmap, block, x, y);
       if (previousOut != nullptr && std::memcmp(block, previous, sizeof(block)) == 0) {
@@ -260,6 +270,11 @@ void EncodeDXTImage(uint8_t* dst, uint8_t flags, int width, TBlockReader reader,
       dst += blockSize;
     }
   }
+}
+
+void EncodeDXTImage(uint8_t* dst, uint8_t flags, int width, TBlockReader reader,
+                    const TBitmap& bitmap, int height) {
+  EncodeDXTImageRows(dst, flags, width, reader, bitmap, height, 0, (height + 3) >> 2);
 }
 
 }  // namespace pallograph

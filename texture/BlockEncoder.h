@@ -24,5 +24,10 @@ bool EncodeDXTBlock(uint8_t* dst, const uint8_t* pixels, uint8_t flags);
 // bytes per 4x4 block, rows of blocks top first). `reader` fetches each block from `bitmap`.
 void EncodeDXTImage(uint8_t* dst, uint8_t flags, int width, TBlockReader reader,
                     const TBitmap& bitmap, int height);
+// The rows of blocks firstRow .. firstRow + rowCount - 1 of that level, written where the whole
+// level's encode puts them (dst is the level's start), with the same bytes. Bands of one level
+// may be encoded on several threads at once.
+void EncodeDXTImageRows(uint8_t* dst, uint8_t flags, int width, TBlockReader reader,
+                        const TBitmap& bitmap, int height, int firstRow, int rowCount);
 
 }  // namespace pallograph

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cstring>
+#include <functional>
 #include <new>
 
 #include "platform/FileSystem.h"
@@ -10,6 +12,7 @@
 #include "texture/Bitmap.h"
 #include "texture/BlockDecoder.h"
 #include "texture/BlockEncoder.h"
+#include "texture/LevelBands.h"
 #include "texture/ParallelEncoder.h"
 
 namespace pallograph {
@@ -94,16 +97,34 @@ std::string FailureText(const std::exception& error) {
   return error.what();
 }
 
-TBitmap DecodeTopLevel(const std::vector<uint8_t>& stream, const TDDSSource& source) {
+TBitmap DecodeTopLevel(const std::vector<uint8_t>& stream, const TDDSSource& source,
+                       TWorkerPool* workers) {
   TBitmap bitmap(source.Width, source.Height);
-  DecodeDXTImage(stream.data() + kDDSHeaderSize, source.Code == kDDSCodeDxt1, source.Width,
-                 WriteBitmapBlock, bitmap, source.Height);
+  const bool dxt1 = source.Code == kDDSCodeDxt1;
+  if (workers != nullptr) {
+    DecodeDXTLevel(*workers, stream.data() + kDDSHeaderSize, dxt1, bitmap);
+  } else {
+    DecodeDXTImage(stream.data() + kDDSHeaderSize, dxt1, source.Width, WriteBitmapBlock, bitmap,
+                   source.Height);
+  }
   return bitmap;
 }
 
+// Runs rows(firstRow, rowCount) over all of the bitmap's rows: in bands on the workers, or at once.
+void ForEachRows(TWorkerPool* workers, const TBitmap& bitmap,
+                 const std::function<void(int firstRow, int rowCount)>& rows) {
+  if (workers != nullptr) {
+    ForEachPixelBand(*workers, bitmap, rows);
+  } else {
+    rows(0, bitmap.Height);
+  }
+}
+
 // Lays out the chain for the bitmap's size and encodes every level into a new file image. The
-// bitmap is consumed (halved level by level).
-std::vector<uint8_t> EncodeTexture(TBitmap& bitmap, uint8_t code, bool mipMaps) {
+// bitmap is consumed (halved level by level). With workers, every level is split into bands on
+// them; without, large levels go to the parallel encoder.
+std::vector<uint8_t> EncodeTexture(TBitmap& bitmap, uint8_t code, bool mipMaps,
+                                   TWorkerPool* workers = nullptr) {
   const std::vector<uint64_t> levels = LayOutMipChain(code, bitmap.Width, bitmap.Height, mipMaps);
   uint64_t total = kDDSHeaderSize;
   for (const uint64_t size : levels) total += size;
@@ -115,7 +136,9 @@ std::vector<uint8_t> EncodeTexture(TBitmap& bitmap, uint8_t code, bool mipMaps) 
   uint64_t offset = kDDSHeaderSize;
   for (const uint64_t size : levels) {
     uint8_t* dst = file.data() + offset;
-    if (kUseParallelEncoder) {
+    if (workers != nullptr) {
+      EncodeDXTLevel(*workers, dst, dxt1, bitmap);
+    } else if (kUseParallelEncoder) {
       EncodeDXTImageMT(dst, dxt1, bitmap.Width, ReadBitmapBlock, bitmap, bitmap.Height, false);
     } else {
       EncodeDXTImage(dst, dxt1 ? kDxtFlagDxt1 : 0, bitmap.Width, ReadBitmapBlock, bitmap,
@@ -123,7 +146,11 @@ std::vector<uint8_t> EncodeTexture(TBitmap& bitmap, uint8_t code, bool mipMaps) 
     }
     if (levels.size() > 1) {
       offset += size;
-      HalveBitmap(bitmap);
+      if (workers != nullptr) {
+        HalveBitmapLevel(*workers, bitmap);
+      } else {
+        HalveBitmap(bitmap);
+      }
     }
   }
   return file;
@@ -240,7 +267,8 @@ RResult CreateColorDDS4x4(const std::string& fileName, const std::string& color,
   return CreateColorDDS(fileName, 4, 4, false, alpha, color);
 }
 
-RResult RepaintDDS(std::vector<uint8_t>& stream, const std::string& color, int divisor) {
+RResult RepaintDDS(std::vector<uint8_t>& stream, const std::string& color, int divisor,
+                   TWorkerPool* workers) {
   try {
     const bool ownAlpha = color.size() > 7;
     const uint32_t value = ParseColor(color);
@@ -248,16 +276,26 @@ RResult RepaintDDS(std::vector<uint8_t>& stream, const std::string& color, int d
     if (std::string why = ReadSource(stream, source); !why.empty()) {
       return RResult::Failure(std::move(why));
     }
-    TBitmap bitmap = DecodeTopLevel(stream, source);
-    if (divisor != 0) {
-      TBitmap smaller(std::max(4, source.Width / divisor), std::max(4, source.Height / divisor));
-      ResampleBitmap(bitmap, smaller);
-      bitmap = std::move(smaller);
+    const int width = divisor != 0 ? std::max(4, source.Width / divisor) : source.Width;
+    const int height = divisor != 0 ? std::max(4, source.Height / divisor) : source.Height;
+    TBitmap bitmap;
+    if (ownAlpha) {
+      // Every pixel becomes the colour: the source's pixels are not needed.
+      bitmap = TBitmap(width, height, value);
+    } else {
+      bitmap = DecodeTopLevel(stream, source, workers);
+      if (divisor != 0) {
+        TBitmap smaller(width, height);
+        ResampleBitmap(bitmap, smaller);
+        bitmap = std::move(smaller);
+      }
+      ForEachRows(workers, bitmap, [&](int first, int count) {
+        uint32_t* pixel = bitmap.ScanLine(first);
+        uint32_t* const end = pixel + static_cast<size_t>(count) * bitmap.Width;
+        for (; pixel != end; ++pixel) *pixel = (*pixel & 0xFF000000u) | (value & 0x00FFFFFFu);
+      });
     }
-    for (uint32_t& pixel : bitmap.Pixels) {
-      pixel = ownAlpha ? value : (pixel & 0xFF000000u) | (value & 0x00FFFFFFu);
-    }
-    stream = EncodeTexture(bitmap, source.Code, source.MipMaps);
+    stream = EncodeTexture(bitmap, source.Code, source.MipMaps, workers);
     return RResult::Success();
   } catch (const std::exception& error) {
     return RResult::Failure(FailureText(error));
@@ -266,13 +304,13 @@ RResult RepaintDDS(std::vector<uint8_t>& stream, const std::string& color, int d
   }
 }
 
-RResult ShadeDDS(std::vector<uint8_t>& stream, int percent) {
+RResult ShadeDDS(std::vector<uint8_t>& stream, int percent, TWorkerPool* workers) {
   try {
     TDDSSource source;
     if (std::string why = ReadSource(stream, source); !why.empty()) {
       return RResult::Failure(std::move(why));
     }
-    TBitmap bitmap = DecodeTopLevel(stream, source);
+    TBitmap bitmap = DecodeTopLevel(stream, source, workers);
     // The shaded value of every channel value, looked up per pixel; values that would leave the
     // colour range are marked and fail only where a pixel has them.
     constexpr int32_t kOutOfRange = -1;
@@ -282,18 +320,27 @@ RResult ShadeDDS(std::vector<uint8_t>& stream, int percent) {
       shade[static_cast<size_t>(v)] =
           scaled < 0 || scaled > 255 ? kOutOfRange : static_cast<int32_t>(scaled);
     }
-    for (uint32_t& pixel : bitmap.Pixels) {
-      const int32_t b = shade[pixel & 0xFF];
-      const int32_t g = shade[(pixel >> 8) & 0xFF];
-      const int32_t r = shade[(pixel >> 16) & 0xFF];
-      if ((b | g | r) < 0) {
-        return RResult::Failure("shading by " + std::to_string(percent) +
-                                "% leaves the colour range");
+    std::atomic<bool> outOfRange{false};
+    ForEachRows(workers, bitmap, [&](int first, int count) {
+      uint32_t* pixel = bitmap.ScanLine(first);
+      uint32_t* const end = pixel + static_cast<size_t>(count) * bitmap.Width;
+      for (; pixel != end; ++pixel) {
+        const int32_t b = shade[*pixel & 0xFF];
+        const int32_t g = shade[(*pixel >> 8) & 0xFF];
+        const int32_t r = shade[(*pixel >> 16) & 0xFF];
+        if ((b | g | r) < 0) {
+          outOfRange.store(true, std::memory_order_relaxed);
+          return;
+        }
+        *pixel = (*pixel & 0xFF000000u) | static_cast<uint32_t>(r) << 16 |
+                 static_cast<uint32_t>(g) << 8 | static_cast<uint32_t>(b);
       }
-      pixel = (pixel & 0xFF000000u) | static_cast<uint32_t>(r) << 16 |
-              static_cast<uint32_t>(g) << 8 | static_cast<uint32_t>(b);
+    });
+    if (outOfRange.load()) {
+      return RResult::Failure("shading by " + std::to_string(percent) +
+                              "% leaves the colour range");
     }
-    stream = EncodeTexture(bitmap, source.Code, source.MipMaps);
+    stream = EncodeTexture(bitmap, source.Code, source.MipMaps, workers);
     return RResult::Success();
   } catch (const std::exception& error) {
     return RResult::Failure(FailureText(error));

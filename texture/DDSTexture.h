@@ -13,6 +13,8 @@
 
 namespace pallograph {
 
+class TWorkerPool;
+
 // Format codes of the header builder and the size function.
 inline constexpr uint8_t kDDSCodeDxt1 = 1;
 inline constexpr uint8_t kDDSCodeDxt5 = 2;
@@ -59,10 +61,14 @@ RResult CreateColorDDS4x4(const std::string& fileName, const std::string& color,
 // same format, one level or a full chain as the source had. A non-zero divisor shrinks each
 // side by it first (not below 4). On failure the bytes are unchanged, and the result says why
 // (not a DDS file, a format other than DXT1/DXT5, data shorter than the header says, ...).
-RResult RepaintDDS(std::vector<uint8_t>& stream, const std::string& color, int divisor = 0);
+// With `workers` every step of every level is split into bands on them (the caller may be one
+// of them); without, large levels go to the parallel encoder. The bytes are the same.
+RResult RepaintDDS(std::vector<uint8_t>& stream, const std::string& color, int divisor = 0,
+                   TWorkerPool* workers = nullptr);
 
 // Scales B, G and R of every pixel by percent / 100 (alpha kept); fails, leaving the bytes
 // unchanged, when a channel would leave 0..255 or the texture cannot be read; the result says why.
-RResult ShadeDDS(std::vector<uint8_t>& stream, int percent);
+// `workers` as for RepaintDDS.
+RResult ShadeDDS(std::vector<uint8_t>& stream, int percent, TWorkerPool* workers = nullptr);
 
 }  // namespace pallograph

@@ -3,6 +3,9 @@
 #include <pwd.h>
 #include <sched.h>
 #include <unistd.h>
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
 
 #include <chrono>
 #include <cstdlib>
@@ -139,6 +142,13 @@ std::string OperatingSystemName() {
 std::string GetEnvironmentText(const std::string& name) {
   const char* value = std::getenv(name.c_str());
   return value ? std::string(value) : std::string();
+}
+
+void KeepFreedMemoryForReuse() {
+#if defined(__GLIBC__)
+  mallopt(M_MMAP_THRESHOLD, 32 << 20);
+  mallopt(M_TRIM_THRESHOLD, 256 << 20);
+#endif
 }
 
 void SleepMs(unsigned milliseconds) {

@@ -87,6 +87,9 @@ std::string GetEnvironmentText(const std::string& name) {
 
 void SleepMs(unsigned milliseconds) { Sleep(milliseconds); }
 
+// The process heap keeps what it can by itself; nothing to ask.
+void KeepFreedMemoryForReuse() {}
+
 bool OpenUrl(const std::string& url) {
   const HINSTANCE result =
       ShellExecuteW(nullptr, L"open", ToWide(url).c_str(), nullptr, nullptr, SW_SHOWNORMAL);

@@ -176,6 +176,37 @@ TEST_F(ModsTest, MapModsRepaintTexturesSpaceBinAndCamouflages) {
                       client + "/res/packages/shared_content-part1.pkg", kCamo, "40"});
 }
 
+// The map and camouflage stages at 1, 2, 3 and 8 workers: the same console text, run log (apart
+// from times, temporary names and the worker count itself) and package files.
+TEST_F(ModsTest, MapAndCamouflageStagesAreTheSameAtEveryWorkerCount) {
+  const std::string client = fixture_.MakeClient();
+  const std::string mods = TE2EFixture::ModsFolder(client);
+  const auto run = [&](int workers) {
+    fs::remove(fixture_.LogFile());
+    for (const std::string& package : Packages(mods, "mod.")) fs::remove(package);
+    const TProcessResult r =
+        fixture_.Run({"--wot-path=" + client, "--MEM-mod=FFFFFF", "--CTM-mod=00FFFF",
+                      "--CAMO-mod=40", "--allinone-wotmod", "--allinone-wotmod-name=all", "--log",
+                      "--auto-close-console", "--cpu-count=" + std::to_string(workers)});
+    EXPECT_EQ(r.ExitCode, 0) << r.Out << r.Err;
+    static const std::regex varying(
+        "(^|\n)[-0-9 :.]+: |\\{[-0-9A-F]+\\}|[0-9]{6}\\.[0-9]{6}|(CPU Count|cpu-count)[^\n]*");
+    const std::string files =
+        RunPythonCode(
+            "import zipfile, sys\n"
+            "for i in zipfile.ZipFile(sys.argv[1]).infolist():\n"
+            "  if i.filename != 'meta.xml': print(i.filename, i.CRC, i.file_size)\n",
+            {mods + "/all.wotmod"})
+            .Out;
+    return std::vector<std::string>{std::regex_replace(r.Out, varying, "$1"),
+                                    std::regex_replace(ReadText(fixture_.LogFile()), varying, "$1"),
+                                    files};
+  };
+  const std::vector<std::string> alone = run(1);
+  EXPECT_TRUE(Contains(alone[2], "res/" + std::string(kCamo))) << alone[2];
+  for (const int workers : {2, 3, 8}) EXPECT_EQ(run(workers), alone) << workers << " workers";
+}
+
 TEST_F(ModsTest, WithoutHdLeavesHdTexturesAlone) {
   const std::string client = fixture_.MakeClient();
   const TProcessResult r = fixture_.Run({"--wot-path=" + client, "--MEM-mod=FFFFFF",

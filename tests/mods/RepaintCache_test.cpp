@@ -5,6 +5,7 @@
 #include "ModsTestHelpers.h"
 #include "support/TestSupport.h"
 #include "texture/DDSTexture.h"
+#include "texture/WorkerPool.h"
 
 namespace pallograph {
 namespace {
@@ -35,6 +36,29 @@ TEST_P(TRepaintCacheTest, EqualHeadersGiveWhatTheRepaintItselfGives) {
   ASSERT_TRUE(cache.Repaint(b_, "#844108FF"));
   EXPECT_EQ(cache.Hits(), 1u);
   EXPECT_EQ(b_, direct);
+}
+
+// Workers that ask for one source at once share one repaint: the others wait for it (helping
+// with its bands meanwhile) and copy it.
+TEST_P(TRepaintCacheTest, SourceAskedForByManyWorkersIsRepaintedOnce) {
+  std::vector<uint8_t> direct = a_;
+  ASSERT_TRUE(RepaintDDS(direct, "#844108FF"));
+  TRepaintCache cache(1 << 20);
+  constexpr size_t kAsks = 8;
+  std::vector<std::vector<uint8_t>> textures(kAsks, a_);
+  std::vector<int> repainted(kAsks, 0);
+  {
+    TWorkerPool workers(4);
+    for (size_t i = 0; i < kAsks; ++i) {
+      workers.Post(
+          [&, i] { repainted[i] = cache.Repaint(textures[i], "#844108FF", &workers) ? 1 : 0; });
+    }
+  }
+  EXPECT_EQ(cache.Hits(), kAsks - 1);
+  for (size_t i = 0; i < kAsks; ++i) {
+    EXPECT_EQ(repainted[i], 1) << i;
+    EXPECT_EQ(textures[i], direct) << i;
+  }
 }
 
 TEST_P(TRepaintCacheTest, OtherColoursAndColoursWithoutAlphaAreNotShared) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -7,7 +8,9 @@
 #include "mods/CamoRepaint.h"
 #include "mods/DDSRepaint.h"
 #include "platform/FileSystem.h"
+#include "platform/PathText.h"
 #include "support/TestSupport.h"
+#include "texture/WorkerPool.h"
 
 namespace pallograph {
 namespace {
@@ -183,6 +186,86 @@ TEST_F(TextureJobsTest, CamoRepaintAtZeroPercentBlackensAndFiltersByName) {
   EXPECT_EQ(job.FilesCount(), 1);
   EXPECT_EQ(test::DistinctTexels(Out("vehicles/german/Camouflage/winter.dds")),
             (std::vector<std::string>{"0,0,0,255"}));
+}
+
+// What a walk leaves: its log lines, progress counts, record, count and written files.
+struct RWalkResult {
+  std::vector<std::string> Lines;
+  std::vector<std::pair<uint32_t, uint32_t>> Progress;
+  std::string ErrorText;
+  int32_t FilesCount = 0;
+  std::vector<std::vector<uint8_t>> Files;  // per entry name; empty when not written
+};
+
+// The walk on the stage's workers reads ahead and changes several textures at once, yet logs,
+// counts, writes and records exactly as the walk without them, at 1, 2, 3 and 8 workers: a
+// refused size and an unsafe name are passed over, a write failure is recorded and the walk
+// goes on, and a texture that cannot be changed ends the package with the textures before it
+// written and none after it.
+TEST_F(TextureJobsTest, WorkersKeepTheWalksLogCountsFilesAndRecord) {
+  const std::string camo = "vehicles/german/Camouflage/";
+  std::vector<std::string> names;
+  for (int i = 0; i < 8; ++i) names.push_back(camo + "c" + std::to_string(i) + ".dds");
+  names.push_back(camo + "../../evil.dds");
+  test::RunFixture(
+      "c = '" + camo +
+          "'\n"
+          "big = cf.dds(300, 260, gradient='#c08040-#204060', compression='dxt5',"
+          " alpha_percent=60, mipmaps=8)\n"
+          "small = cf.dds(16, 8, gradient='white-green', compression='dxt1', mipmaps=2)\n"
+          "cf.write_package(sys.argv[1], [(c + 'c0.dds', big), (c + 'c1.dds', small),"
+          " (c + 'c2.dds', b'refused'), (c + '../../evil.dds', small), (c + 'c3.dds', big),"
+          " (c + 'c4.dds', small), (c + 'c5.dds', big), (c + 'c6.dds', small)])\n"
+          "cf.write_package(sys.argv[2], [(c + 'c0.dds', big), (c + 'c1.dds', small),"
+          " (c + 'c2.dds', b'DDS ' + bytes(60)), (c + 'c3.dds', big), (c + 'c4.dds', small)])\n",
+      {dir_.Native("walk.pkg"), dir_.Native("stop.pkg")});
+  ASSERT_EQ(test::RunPythonScript("tests/archive/make_bombs.py",
+                                  {dir_.Native("walk.pkg"), "--lie", camo + "c2.dds=1K:400M"})
+                .ExitCode,
+            0);
+  const auto walk = [&](const std::string& package, unsigned workers) {
+    DeleteFolderTree(out_);
+    // A folder in the way of one texture: its write fails.
+    EXPECT_TRUE(ForceDirectories(out_ + "vehicles\\german\\Camouflage\\c4.dds\\"));
+    RWalkResult result;
+    TCamoRepaint job(
+        dir_.ProgramPath() + package,
+        [&](const std::string& line) { result.Lines.push_back(line); }, out_, dir_.ProgramPath(),
+        test::LibraryFile());
+    job.SetProgress(
+        [&](uint32_t done, uint32_t wanted) { result.Progress.emplace_back(done, wanted); });
+    std::unique_ptr<TWorkerPool> pool;
+    if (workers > 0) pool = std::make_unique<TWorkerPool>(workers);
+    job.SetWorkers(pool.get());
+    job.SetFilter({});
+    job.Repaint(40, true);
+    // The temporary name of a failed write is new each time.
+    result.ErrorText = std::regex_replace(job.ErrorText(), std::regex("\\{[-0-9A-F]+\\}"), "{}");
+    result.FilesCount = job.FilesCount();
+    for (const std::string& name : names) {
+      result.Files.push_back(FileExists(out_ + SlashesToBackslashes(name))
+                                 ? test::ReadBinary(Out(name))
+                                 : std::vector<uint8_t>());
+    }
+    return result;
+  };
+  for (const char* package : {"walk.pkg", "stop.pkg"}) {
+    const RWalkResult alone = walk(package, 0);
+    const bool stops = std::string(package) == "stop.pkg";
+    EXPECT_NE(alone.ErrorText.find(stops ? "c2.dds - failed to create repainted texture!"
+                                         : "File: vehicles\\german\\Camouflage\\c4.dds"),
+              std::string::npos)
+        << alone.ErrorText;
+    EXPECT_EQ(alone.FilesCount, stops ? 2 : 5) << package;
+    for (const unsigned workers : {1u, 2u, 3u, 8u}) {
+      const RWalkResult here = walk(package, workers);
+      EXPECT_EQ(here.Lines, alone.Lines) << package << " " << workers;
+      EXPECT_EQ(here.Progress, alone.Progress) << package << " " << workers;
+      EXPECT_EQ(here.ErrorText, alone.ErrorText) << package << " " << workers;
+      EXPECT_EQ(here.FilesCount, alone.FilesCount) << package << " " << workers;
+      EXPECT_TRUE(here.Files == alone.Files) << package << " " << workers;
+    }
+  }
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <thread>
 #include <vector>
@@ -63,8 +64,11 @@ TEST(StreamTest, MemoryStreamReadsWritesAndResizes) {
   EXPECT_EQ(stream.Read(buffer, 1), 0u);
 }
 
+// The main thread serves between waits of a minute: a queued call and a worker's Wake() each end
+// the wait at once, so the test ends in moments.
 TEST(MainThreadQueueTest, WorkersCallsRunOnTheServingThreadInOrderPerWorker) {
   TMainThreadQueue queue;
+  const auto start = std::chrono::steady_clock::now();
   const std::thread::id main_id = std::this_thread::get_id();
   std::atomic<int> wrong_thread{0};
   std::vector<int> seen;  // touched by the main thread only
@@ -79,10 +83,15 @@ TEST(MainThreadQueueTest, WorkersCallsRunOnTheServingThreadInOrderPerWorker) {
         });
       }
       ++finished;
+      queue.Wake();
     });
   }
-  while (finished < 4) queue.CheckSynchronize();
+  while (finished < 4) {
+    queue.WaitForCall(60000);
+    queue.CheckSynchronize();
+  }
   for (std::thread& t : workers) t.join();
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(30));
   EXPECT_EQ(wrong_thread, 0);
   ASSERT_EQ(seen.size(), 100u);
   for (int w = 0; w < 4; ++w) {
