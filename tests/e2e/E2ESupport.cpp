@@ -20,11 +20,30 @@ TE2EFixture::TE2EFixture(bool with_configs) {
   }
 }
 
-std::string TE2EFixture::MakeClient(const std::vector<std::string>& args, const std::string& name) {
-  const std::string path = dir_.Path() + "/" + name;
+namespace {
+
+// Demo clients already written in this test run, one per argument list: the generator's output
+// does not depend on where it is written, so later tests copy it instead of writing it anew.
+std::string CachedClient(const std::vector<std::string>& args) {
+  static TTempDir cache;
+  static std::map<std::vector<std::string>, std::string> clients;
+  const auto found = clients.find(args);
+  if (found != clients.end()) return found->second;
+  const std::string path = cache.Path() + "/" + std::to_string(clients.size());
   std::vector<std::string> all{path};
   all.insert(all.end(), args.begin(), args.end());
   RunPythonScript("scripts/make_demo_client.py", all);
+  clients.emplace(args, path);
+  return path;
+}
+
+}  // namespace
+
+std::string TE2EFixture::MakeClient(const std::vector<std::string>& args, const std::string& name) {
+  const std::string path = dir_.Path() + "/" + name;
+  fs::create_directories(fs::path(path).parent_path());
+  fs::copy(CachedClient(args), path,
+           fs::copy_options::recursive | fs::copy_options::overwrite_existing);
   return path;
 }
 

@@ -31,7 +31,8 @@ class TE2EFixture {
   explicit TE2EFixture(bool with_configs = true);
 
   // Writes a demo client below the fixture's folder with make_demo_client.py and the given
-  // extra arguments; returns its native path.
+  // extra arguments (a copy of the one written earlier in this run with the same arguments);
+  // returns its native path.
   std::string MakeClient(const std::vector<std::string>& args = {},
                          const std::string& name = "client");
   // Runs the copied program. Offline options (no statistics, no config refresh) are added
