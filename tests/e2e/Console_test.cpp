@@ -14,18 +14,6 @@ namespace fs = std::filesystem;
 namespace pallograph::test {
 namespace {
 
-bool Contains(const std::string& text, const std::string& part) {
-  return text.find(part) != std::string::npos;
-}
-
-size_t CountOf(const std::string& text, const std::string& part) {
-  size_t count = 0;
-  for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) {
-    ++count;
-  }
-  return count;
-}
-
 constexpr const char* kPrompts[] = {"[Press Y/N and ENTER]", "Press enter to exit"};
 
 class ConsoleTest : public ::testing::Test {

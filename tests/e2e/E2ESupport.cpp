@@ -123,4 +123,12 @@ std::string OnePackage(const std::string& folder, const std::string& prefix) {
   return found.empty() ? std::string() : found.front();
 }
 
+size_t CountOf(const std::string& text, const std::string& part) {
+  size_t count = 0;
+  for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) {
+    ++count;
+  }
+  return count;
+}
+
 }  // namespace pallograph::test

@@ -67,4 +67,27 @@ std::vector<std::string> Packages(const std::string& folder, const std::string& 
 // The one package whose name starts with `prefix`; fails the test when there is not exactly one.
 std::string OnePackage(const std::string& folder, const std::string& prefix);
 
+inline bool Contains(const std::string& text, const std::string& part) {
+  return text.find(part) != std::string::npos;
+}
+// How often `part` occurs in `text`, overlapping occurrences included.
+size_t CountOf(const std::string& text, const std::string& part);
+
+// Entries of the demo client's map packages: the tank wrecks (two textures of each in
+// 02_malinovka, 19_monastery and 101_dday), the locomotive and its tender, and a camouflage.
+constexpr const char* kDemoSherman =
+    "content/MilitaryEnvironment/hd_mle101_A05_M4_Sherman/hd_mle101_A05_M4_Sherman_AM.dds";
+constexpr const char* kDemoShermanTrack =
+    "content/MilitaryEnvironment/hd_mle101_A05_M4_Sherman/hd_mle101_A05_M4_Sherman_track_AM.dds";
+constexpr const char* kDemoPzIV =
+    "content/MilitaryEnvironment/hd_mle102_G01_Pz_IV_AusfG/hd_mle102_G01_Pz_IV_AusfG_AM.dds";
+constexpr const char* kDemoPzIVTracks =
+    "content/MilitaryEnvironment/hd_mle102_G01_Pz_IV_AusfG/"
+    "hd_mle102_G01_Pz_IV_AusfG_Tracks_AM.dds";
+constexpr const char* kDemoLocomotive =
+    "content/Railway/hd_rw_UNI_005_Locomotive/hd_rw_UNI_005_Locomotive_AM.dds";
+constexpr const char* kDemoTender =
+    "content/Railway/hd_rw_UNI_005_Locomotive/hd_rw_UNI_005_Locomotive_tender_AM.dds";
+constexpr const char* kDemoCamo = "vehicles/russian/Camouflage/gift_camouflage.dds";
+
 }  // namespace pallograph::test

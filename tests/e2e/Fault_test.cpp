@@ -22,10 +22,6 @@ namespace fs = std::filesystem;
 namespace pallograph::test {
 namespace {
 
-bool Contains(const std::string& text, const std::string& part) {
-  return text.find(part) != std::string::npos;
-}
-
 // Every file below a folder with its size: what a run must leave unchanged.
 std::map<std::string, uintmax_t> Snapshot(const std::string& folder) {
   std::map<std::string, uintmax_t> files;

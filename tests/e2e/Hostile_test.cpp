@@ -19,10 +19,6 @@ namespace {
 
 constexpr const char* kGuid = "{0BADC0DE-1234-4321-8765-0123456789AB}";
 
-bool Contains(const std::string& text, const std::string& part) {
-  return text.find(part) != std::string::npos;
-}
-
 class HostileTest : public ::testing::Test {
  protected:
   void SetUp() override {

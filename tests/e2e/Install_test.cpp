@@ -12,10 +12,6 @@ namespace fs = std::filesystem;
 namespace pallograph::test {
 namespace {
 
-bool Contains(const std::string& text, const std::string& part) {
-  return text.find(part) != std::string::npos;
-}
-
 class InstalledTest : public ::testing::Test {
  protected:
   void SetUp() override {

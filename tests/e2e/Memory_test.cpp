@@ -27,22 +27,6 @@ constexpr bool kAddressSanitizer = false;
 // The address space a run may use: far below the 1 GB and 5 GB the entries inflate to.
 constexpr int kAddressSpaceKiB = 1024 * 1024;
 
-// The tank wrecks of the demo client's maps: two in 02_malinovka, one in 19_monastery and one in
-// 101_dday.
-constexpr const char* kSherman =
-    "content/MilitaryEnvironment/hd_mle101_A05_M4_Sherman/hd_mle101_A05_M4_Sherman_AM.dds";
-constexpr const char* kT34 =
-    "content/MilitaryEnvironment/hd_mle101_A05_M4_Sherman/hd_mle101_A05_M4_Sherman_track_AM.dds";
-constexpr const char* kTiger =
-    "content/MilitaryEnvironment/hd_mle102_G01_Pz_IV_AusfG/hd_mle102_G01_Pz_IV_AusfG_AM.dds";
-constexpr const char* kPanther =
-    "content/MilitaryEnvironment/hd_mle102_G01_Pz_IV_AusfG/"
-    "hd_mle102_G01_Pz_IV_AusfG_Tracks_AM.dds";
-
-bool Contains(const std::string& text, const std::string& part) {
-  return text.find(part) != std::string::npos;
-}
-
 std::string LineOf(const std::string& out, const std::string& package) {
   const size_t at = out.find("          " + package);
   if (at == std::string::npos) return {};
@@ -54,10 +38,10 @@ TEST(MemoryTest, ZipBombsAndLyingHeadersFailTheirPackagesWithinALimit) {
   const std::string client = fixture.MakeClient();
   const std::string packages = client + "/res/packages/";
   RunPythonScript("tests/archive/make_bombs.py",
-                  {packages + "02_malinovka.pkg", "--inflate", std::string(kSherman) + "=1G",
-                   "--inflate", std::string(kT34) + "=5G"});
+                  {packages + "02_malinovka.pkg", "--inflate", std::string(kDemoSherman) + "=1G",
+                   "--inflate", std::string(kDemoShermanTrack) + "=5G"});
   RunPythonScript("tests/archive/make_bombs.py",
-                  {packages + "19_monastery.pkg", "--lie", std::string(kTiger) + "=64M:6128"});
+                  {packages + "19_monastery.pkg", "--lie", std::string(kDemoPzIV) + "=64M:6128"});
   ASSERT_GT(fs::file_size(packages + "02_malinovka.pkg"), 1000000u);
 
   const std::string temp = fixture.Folder() + "/tmp";
@@ -82,14 +66,14 @@ TEST(MemoryTest, ZipBombsAndLyingHeadersFailTheirPackagesWithinALimit) {
   EXPECT_TRUE(Contains(LineOf(r.Out, "19_monastery.pkg"), "Failed!")) << r.Out;
   EXPECT_TRUE(Contains(LineOf(r.Out, "101_dday.pkg"), "OK (")) << r.Out;
   // Entry names as the system writes paths, in the message and in the log.
-  const std::string sherman = kSherman;
-  const std::string t34 = kT34;
+  const std::string sherman = kDemoSherman;
+  const std::string track = kDemoShermanTrack;
   EXPECT_TRUE(Contains(r.Err, "File: " + sherman + "\nType: EEntryTooLarge\nMessage: \"" + sherman +
                                   "\" declares 1000000000 bytes; a texture holds at most "
                                   "357914116 bytes"))
       << r.Err;
   const std::string log = ReadText(fixture.LogFile());
-  EXPECT_TRUE(Contains(log, "Refused \t" + t34 + ": \"" + t34 + "\" declares 5000000000 bytes"))
+  EXPECT_TRUE(Contains(log, "Refused \t" + track + ": \"" + track + "\" declares 5000000000 bytes"))
       << log;
 
   // The other packages' textures are packed, the refused ones are not.
@@ -97,13 +81,13 @@ TEST(MemoryTest, ZipBombsAndLyingHeadersFailTheirPackagesWithinALimit) {
   const std::vector<std::string> written = ListTree(mods);
   ASSERT_EQ(written.size(), 1u);
   TE2EFixture::Check({"wotmod", mods + "/" + written.front(), "mod.Pallograph.TankMapTextures",
-                      std::string("res/") + kPanther});
+                      std::string("res/") + kDemoPzIVTracks});
   const TProcessResult listed = RunPythonCode(
       "import sys, zipfile\nprint('\\n'.join(zipfile.ZipFile(sys.argv[1]).namelist()))\n",
       {mods + "/" + written.front()});
-  EXPECT_FALSE(Contains(listed.Out, kSherman));
-  EXPECT_FALSE(Contains(listed.Out, kT34));
-  EXPECT_FALSE(Contains(listed.Out, kTiger));
+  EXPECT_FALSE(Contains(listed.Out, kDemoSherman));
+  EXPECT_FALSE(Contains(listed.Out, kDemoShermanTrack));
+  EXPECT_FALSE(Contains(listed.Out, kDemoPzIV));
   EXPECT_TRUE(fs::is_empty(temp)) << ListTree(temp).size();
 }
 

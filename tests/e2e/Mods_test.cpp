@@ -11,20 +11,7 @@ namespace fs = std::filesystem;
 namespace pallograph::test {
 namespace {
 
-constexpr const char* kSherman =
-    "content/MilitaryEnvironment/hd_mle101_A05_M4_Sherman/hd_mle101_A05_M4_Sherman_AM.dds";
-constexpr const char* kShermanTrack =
-    "content/MilitaryEnvironment/hd_mle101_A05_M4_Sherman/hd_mle101_A05_M4_Sherman_track_AM.dds";
-constexpr const char* kLocomotive =
-    "content/Railway/hd_rw_UNI_005_Locomotive/hd_rw_UNI_005_Locomotive_AM.dds";
-constexpr const char* kTender =
-    "content/Railway/hd_rw_UNI_005_Locomotive/hd_rw_UNI_005_Locomotive_tender_AM.dds";
-constexpr const char* kCamo = "vehicles/russian/Camouflage/gift_camouflage.dds";
 constexpr const char* kMsHull = "vehicles/russian/R11_MS-1/crash/lod0/Hull.visual_processed";
-
-bool Contains(const std::string& text, const std::string& part) {
-  return text.find(part) != std::string::npos;
-}
 
 // The run's console line for a package.
 std::string LineOf(const std::string& out, const std::string& package) {
@@ -150,30 +137,30 @@ TEST_F(ModsTest, MapModsRepaintTexturesSpaceBinAndCamouflages) {
   const std::string space = OnePackage(mods, "mod.Pallograph.SpaceBinPatched_");
   const std::string camo = OnePackage(mods, "mod.Pallograph.Camouflages_");
   const std::string sherman_hd =
-      std::string(kSherman).substr(0, std::string(kSherman).size() - 4) + "_hd.dds";
+      std::string(kDemoSherman).substr(0, std::string(kDemoSherman).size() - 4) + "_hd.dds";
   TE2EFixture::Check({"wotmod", mem, "mod.Pallograph.TankMapTextures",
-                      std::string("res/") + kSherman, "res/" + sherman_hd,
-                      std::string("res/") + kShermanTrack});
+                      std::string("res/") + kDemoSherman, "res/" + sherman_hd,
+                      std::string("res/") + kDemoShermanTrack});
   TE2EFixture::Check({"solidall", mem, "FFFFFF"});
   TE2EFixture::Check({"wotmod", ctm, "mod.Pallograph.TrainMapTextures",
-                      std::string("res/") + kLocomotive, std::string("res/") + kTender});
-  TE2EFixture::Check({"solid", ctm, std::string("res/") + kTender, "00FFFF"});
+                      std::string("res/") + kDemoLocomotive, std::string("res/") + kDemoTender});
+  TE2EFixture::Check({"solid", ctm, std::string("res/") + kDemoTender, "00FFFF"});
   TE2EFixture::Check({"wotmod", space, "mod.Pallograph.SpaceBinPatched",
                       "res/spaces/02_malinovka/space.bin", "res/spaces/19_monastery/space.bin",
                       "res/spaces/101_dday/space.bin"});
   // Both record header widths: 8 bytes (02_malinovka) and 12 bytes (19_monastery).
   TE2EFixture::Check({"spacebin", space, "res/spaces/02_malinovka/space.bin",
                       client + "/res/packages/02_malinovka.pkg", "spaces/02_malinovka/space.bin",
-                      kSherman, kShermanTrack, kLocomotive, kTender});
+                      kDemoSherman, kDemoShermanTrack, kDemoLocomotive, kDemoTender});
   TE2EFixture::Check(
       {"spacebin", space, "res/spaces/19_monastery/space.bin",
-       client + "/res/packages/19_monastery.pkg", "spaces/19_monastery/space.bin",
-       "content/MilitaryEnvironment/hd_mle102_G01_Pz_IV_AusfG/hd_mle102_G01_Pz_IV_AusfG_AM.dds",
+       client + "/res/packages/19_monastery.pkg", "spaces/19_monastery/space.bin", kDemoPzIV,
        "content/Railway/hd_rw_UNI_004_Carriage/hd_rw_UNI_004_Carriage_01_AM.dds",
        "content/Railway/hd_rw407_CarriageWatchbox2/hd_rw407_CarriageWatchbox2_AM.dds"});
-  TE2EFixture::Check({"wotmod", camo, "mod.Pallograph.Camouflages", std::string("res/") + kCamo});
-  TE2EFixture::Check({"shaded", camo, std::string("res/") + kCamo,
-                      client + "/res/packages/shared_content-part1.pkg", kCamo, "40"});
+  TE2EFixture::Check(
+      {"wotmod", camo, "mod.Pallograph.Camouflages", std::string("res/") + kDemoCamo});
+  TE2EFixture::Check({"shaded", camo, std::string("res/") + kDemoCamo,
+                      client + "/res/packages/shared_content-part1.pkg", kDemoCamo, "40"});
 }
 
 // The map and camouflage stages at 1, 2, 3 and 8 workers: the same console text, run log (apart
@@ -203,7 +190,7 @@ TEST_F(ModsTest, MapAndCamouflageStagesAreTheSameAtEveryWorkerCount) {
                                     files};
   };
   const std::vector<std::string> alone = run(1);
-  EXPECT_TRUE(Contains(alone[2], "res/" + std::string(kCamo))) << alone[2];
+  EXPECT_TRUE(Contains(alone[2], "res/" + std::string(kDemoCamo))) << alone[2];
   for (const int workers : {2, 3, 8}) EXPECT_EQ(run(workers), alone) << workers << " workers";
 }
 
@@ -234,9 +221,9 @@ TEST_F(ModsTest, AllInOnePackageHoldsEveryStagesFilesWithOneMeta) {
   const std::string all = OnePackage(folder, "mod.Pallograph.AllMods_");
   EXPECT_EQ(Packages(TE2EFixture::ModsFolder(client), "mod.").size(), 0u);
   TE2EFixture::Check({"wotmod", all, "mod.Pallograph.AllMods", "res/vehicles/tank_crash.dds",
-                      "res/vehicles/track_crash.dds", std::string("res/") + kSherman,
-                      std::string("res/") + kTender, "res/spaces/101_dday/space.bin",
-                      std::string("res/") + kCamo});
+                      "res/vehicles/track_crash.dds", std::string("res/") + kDemoSherman,
+                      std::string("res/") + kDemoTender, "res/spaces/101_dday/space.bin",
+                      std::string("res/") + kDemoCamo});
 }
 
 TEST_F(ModsTest, LooseFilesWithoutWotmodEvenWithAllInOne) {
@@ -247,7 +234,7 @@ TEST_F(ModsTest, LooseFilesWithoutWotmodEvenWithAllInOne) {
   ASSERT_EQ(r.ExitCode, 0) << r.Out;
   const std::vector<std::string> loose = ListTree(client + "/res_mods/2.4.0.2");
   EXPECT_NE(std::find(loose.begin(), loose.end(), "vehicles/tank_crash.dds"), loose.end());
-  EXPECT_NE(std::find(loose.begin(), loose.end(), kCamo), loose.end());
+  EXPECT_NE(std::find(loose.begin(), loose.end(), kDemoCamo), loose.end());
   EXPECT_TRUE(ListTree(TE2EFixture::ModsFolder(client)).empty());
 }
 

@@ -19,10 +19,6 @@ namespace fs = std::filesystem;
 namespace pallograph::test {
 namespace {
 
-bool Contains(const std::string& text, const std::string& part) {
-  return text.find(part) != std::string::npos;
-}
-
 // Sets environment variables for the processes a test starts, and restores them at the end.
 class TEnvironment {
  public:

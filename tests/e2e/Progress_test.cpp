@@ -9,39 +9,31 @@
 namespace pallograph::test {
 namespace {
 
-// Runs the program on a pseudo-terminal and prints its output twice: raw (repr), then as the
-// terminal shows it (carriage returns applied, trailing blanks dropped).
-constexpr const char* kOnTerminal = R"(
-import os, pty, sys
-pid, fd = pty.fork()
-if pid == 0:
-    os.execv(sys.argv[1], sys.argv[1:])
-out = b""
-while True:
-    try:
-        chunk = os.read(fd, 65536)
-    except OSError:
-        break
-    if not chunk:
-        break
-    out += chunk
-os.waitpid(pid, 0)
-shown = []
-for line in out.decode("utf-8", "replace").split("\n"):
-    cells, at = [], 0
-    for ch in line:
-        if ch == "\r":
-            at = 0
-            continue
-        if at < len(cells):
-            cells[at] = ch
-        else:
-            cells.append(ch)
-        at += 1
-    shown.append("".join(cells).rstrip())
-print(repr(out))
-print("\n".join(shown))
-)";
+// What a terminal shows of its output: within each line, a carriage return moves back to the
+// first column and later characters overwrite earlier ones.
+std::string AsShown(const std::string& raw) {
+  std::string shown;
+  size_t start = 0;
+  while (start <= raw.size()) {
+    size_t end = raw.find('\n', start);
+    if (end == std::string::npos) end = raw.size();
+    std::string cells;
+    size_t at = 0;
+    for (size_t i = start; i < end; ++i) {
+      if (raw[i] == '\r') {
+        at = 0;
+      } else if (at < cells.size()) {
+        cells[at++] = raw[i];
+      } else {
+        cells += raw[i];
+        ++at;
+      }
+    }
+    shown += cells + "\n";
+    start = end + 1;
+  }
+  return shown;
+}
 
 std::string Rstripped(const std::string& text) {
   std::string result;
@@ -72,13 +64,12 @@ TEST(ProgressTest, TerminalShowsCountsInPlaceAndPipesStayAsTheyWere) {
   // The second run finds no package of the first (in another second it would name it).
   std::filesystem::remove_all(TE2EFixture::ModsFolder(client));
 
-  const TProcessResult terminal = RunPythonCode(kOnTerminal, args);
-  ASSERT_EQ(terminal.ExitCode, 0) << terminal.Err;
-  const size_t split = terminal.Out.find('\n');
-  const std::string raw = terminal.Out.substr(0, split);
-  const std::string shown = terminal.Out.substr(split + 1);
+  const RTerminalResult terminal = RunOnTerminal(args, {});
+  ASSERT_EQ(terminal.Status, "0") << terminal.Shown;
+  const std::string& raw = terminal.Shown;
+  const std::string shown = AsShown(raw);
   // The camouflage package's line counted its three textures in place.
-  EXPECT_NE(raw.find("\\r          shared_content-part1.pkg                  3/3"),
+  EXPECT_NE(raw.find("\r          shared_content-part1.pkg                  3/3"),
             std::string::npos)
       << raw;
   // What the terminal shows is the piped text, line for line (package names differ only in the

@@ -17,10 +17,6 @@ constexpr const char* kWrecks = "res/content/MilitaryEnvironment/";
 constexpr const char* kRailway = "res/content/Railway/";
 constexpr const char* kCamo = "res/vehicles/russian/Camouflage/";
 
-bool Contains(const std::string& text, const std::string& part) {
-  return text.find(part) != std::string::npos;
-}
-
 // A package holds exactly these files (and meta.xml).
 void CheckExact(const std::string& package, const std::vector<std::string>& files) {
   std::vector<std::string> args{"exact", package};

@@ -10,18 +10,6 @@ namespace fs = std::filesystem;
 namespace pallograph::test {
 namespace {
 
-bool Contains(const std::string& text, const std::string& part) {
-  return text.find(part) != std::string::npos;
-}
-
-size_t CountOf(const std::string& text, const std::string& part) {
-  size_t count = 0;
-  for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) {
-    ++count;
-  }
-  return count;
-}
-
 TEST(StartupTest, NoArgumentsShowsHelpAndBothPrompts) {
   TE2EFixture fixture;
   const TProcessResult r = fixture.Run({}, "n\nn\n\n", false);
