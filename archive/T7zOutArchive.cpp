@@ -10,6 +10,7 @@
 #include "archive/WideText.h"
 #include "platform/ComAbi.h"
 #include "platform/FileSystem.h"
+#include "platform/NamePattern.h"
 #include "platform/PathText.h"
 
 namespace pallograph {
@@ -24,25 +25,7 @@ constexpr uint32_t kFolderAttribute = 0x10;
 constexpr uint32_t kArchiveAttribute = 0x20;
 
 bool MatchesMask(std::string_view name, std::string_view mask) {
-  if (mask == "*.*" || mask == "*") return true;
-  // Glob with '*' and '?', ASCII letters compared without case; iterative with backtracking.
-  size_t n = 0, m = 0, starMask = std::string_view::npos, starName = 0;
-  auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; };
-  while (n < name.size()) {
-    if (m < mask.size() && (mask[m] == '?' || lower(mask[m]) == lower(name[n]))) {
-      ++n, ++m;
-    } else if (m < mask.size() && mask[m] == '*') {
-      starMask = m++;
-      starName = n;
-    } else if (starMask != std::string_view::npos) {
-      m = starMask + 1;
-      n = ++starName;
-    } else {
-      return false;
-    }
-  }
-  while (m < mask.size() && mask[m] == '*') ++m;
-  return m == mask.size();
+  return mask == "*.*" || MatchesPattern(mask, name);
 }
 
 std::vector<std::string> SplitMasks(const std::string& masks) {

@@ -8,7 +8,7 @@
 
 #include "configs/CfgFile.h"
 #include "configs/CfgLines.h"
-#include "configs/CfgPattern.h"
+#include "platform/NamePattern.h"
 
 namespace {
 

@@ -1,6 +1,8 @@
 #include "mods/CamoRepaint.h"
 
-#include "configs/CfgPattern.h"
+#include <algorithm>
+
+#include "platform/NamePattern.h"
 #include "platform/PathText.h"
 #include "texture/DDSTexture.h"
 
@@ -14,12 +16,8 @@ void TCamoRepaint::SetFilter(const AFList& names) {
 bool TCamoRepaint::AcceptCamo(const std::string& lowerName, bool includeHD) const {
   if (!includeHD && IsHDTextureName(lowerName)) return false;
   if (filter_.empty()) return true;
-  for (const std::string& item : filter_) {
-    const bool found = HasWildcards(item) ? MatchesPattern(item, lowerName)
-                                          : item.find(lowerName) != std::string::npos;
-    if (found) return true;
-  }
-  return false;
+  return std::any_of(filter_.begin(), filter_.end(),
+                     [&](const std::string& item) { return ItemNames(item, lowerName); });
 }
 
 bool IsGlossMapName(const std::string& lowerName) {

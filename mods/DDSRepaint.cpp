@@ -1,7 +1,7 @@
 #include "mods/DDSRepaint.h"
 
-#include "configs/CfgPattern.h"
 #include "mods/RepaintCache.h"
+#include "platform/NamePattern.h"
 #include "platform/PathText.h"
 
 namespace pallograph {
@@ -28,9 +28,7 @@ std::string TDDSRepaint::FindColor(const std::string& entryName, bool includeHD)
   if (isHD && !includeHD) return {};
   for (const RDDSFile& file : files_) {
     if (file.HD != isHD) continue;
-    const bool found = HasWildcards(file.Name) ? MatchesPattern(file.Name, lower)
-                                               : file.Name.find(lower) != std::string::npos;
-    if (found) return file.Color;
+    if (ItemNames(file.Name, lower)) return file.Color;
   }
   return {};
 }

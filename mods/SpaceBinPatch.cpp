@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstring>
 
-#include "configs/CfgPattern.h"
 #include "mods/JobErrors.h"
 #include "mods/PackageReader.h"
 #include "mods/RepaintCache.h"
@@ -12,6 +11,7 @@
 #include "platform/File.h"
 #include "platform/FileSystem.h"
 #include "platform/LastError.h"
+#include "platform/NamePattern.h"
 #include "platform/PathText.h"
 #include "platform/Stream.h"
 

@@ -1,9 +1,9 @@
 #include "mods/VisualScan.h"
 
-#include "configs/CfgPattern.h"
 #include "mods/JobErrors.h"
 #include "mods/PackageReader.h"
 #include "platform/LastError.h"
+#include "platform/NamePattern.h"
 #include "platform/PathText.h"
 #include "platform/Stream.h"
 

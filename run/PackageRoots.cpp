@@ -3,8 +3,8 @@
 #include <set>
 #include <string>
 
-#include "configs/CfgPattern.h"
 #include "platform/FileSystem.h"
+#include "platform/NamePattern.h"
 #include "platform/PathText.h"
 
 namespace pallograph {

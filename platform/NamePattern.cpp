@@ -1,4 +1,4 @@
-#include "configs/CfgPattern.h"
+#include "platform/NamePattern.h"
 
 namespace pallograph {
 
@@ -36,6 +36,11 @@ bool MatchesPattern(std::string_view pattern, std::string_view text) {
   }
   while (p < pattern.size() && pattern[p] == '*') ++p;
   return p == pattern.size();
+}
+
+bool ItemNames(std::string_view lowerItem, std::string_view lowerName) {
+  return HasWildcards(lowerItem) ? MatchesPattern(lowerItem, lowerName)
+                                 : lowerItem.find(lowerName) != std::string_view::npos;
 }
 
 }  // namespace pallograph

@@ -1,4 +1,4 @@
-#include "configs/CfgPattern.h"
+#include "platform/NamePattern.h"
 
 #include <gtest/gtest.h>
 
@@ -7,7 +7,7 @@
 namespace pallograph {
 namespace {
 
-TEST(CfgPatternTest, MatchesWholeTextIgnoringAsciiCase) {
+TEST(NamePatternTest, MatchesWholeTextIgnoringAsciiCase) {
   struct RCase {
     const char* Pattern;
     const char* Text;
