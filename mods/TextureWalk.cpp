@@ -202,7 +202,7 @@ void TPkgScan::RepaintTextures(
         return true;
       },
       finishAll);
-  SettleWrites();
+  // The walk's end (finishAll) or its failure settled every write.
   writes_ = nullptr;
 }
 

@@ -72,6 +72,7 @@ void TWorkerPool::ForEach(size_t count, const std::function<void(size_t)>& part)
   std::unique_lock lock(mutex_);
   splits_.push_back(&split);
   workAvailable_.notify_all();
+  splitOpened_.notify_all();
   RunParts(split, lock);
   // The parts the helpers took may still run; the split lives on this thread's stack.
   helperLeft_.wait(lock, [&split] { return split.Helpers == 0; });
@@ -88,7 +89,7 @@ void TWorkerPool::HelpUntil(const std::function<bool()>& ready) {
       RunParts(split, lock);
       if (--split.Helpers == 0) helperLeft_.notify_all();
     } else {
-      workAvailable_.wait_for(lock, std::chrono::milliseconds(1));
+      splitOpened_.wait_for(lock, std::chrono::milliseconds(1));
     }
   }
 }

@@ -60,7 +60,10 @@ class TWorkerPool {
   void RunParts(TSplit& split, std::unique_lock<std::mutex>& lock);
 
   std::mutex mutex_;
-  std::condition_variable workAvailable_;    // a task was posted, a split opened, or stop
+  std::condition_variable workAvailable_;  // a task was posted, a split opened, or stop
+  // A split opened: wakes the threads in HelpUntil, which take no tasks (a posted task's wake
+  // goes to a worker that does).
+  std::condition_variable splitOpened_;
   std::condition_variable helperLeft_;       // a helper left a split loop
   std::deque<std::function<void()>> tasks_;  // guarded by mutex_
   std::list<TSplit*> splits_;                // open split loops with parts left; guarded by mutex_
