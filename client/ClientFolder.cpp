@@ -12,4 +12,11 @@ std::string ParentFolder(const std::string& folder) {
   return ExtractFilePath(ExcludeTrailingBackslash(folder));
 }
 
+std::string ClientSearchFolder(const std::string& path) {
+  std::string folder =
+      ExtractFileExt(path) == ".exe" ? ExtractFilePath(path) : IncludeTrailingBackslash(path);
+  if (InBitnessFolder(folder)) folder = ParentFolder(folder);
+  return folder;
+}
+
 }  // namespace pallograph

@@ -12,5 +12,8 @@ inline constexpr char kClientExeName[] = "WorldOfTanks.exe";
 bool InBitnessFolder(const std::string& path);
 // The folder above a folder value: "a\b\win64\" -> "a\b\" (trailing '\' kept).
 std::string ParentFolder(const std::string& folder);
+// The folder where the client's executable is looked for: the given folder, or the folder of a
+// given executable (a path ending in ".exe"), one level up from a win32/win64 folder.
+std::string ClientSearchFolder(const std::string& path);
 
 }  // namespace pallograph

@@ -18,8 +18,6 @@ namespace {
 
 // An old client's launcher at least this big hides game_info.xml from the analysis.
 constexpr int64_t kLauncherSizeLimit = 1000000;
-// paths.xml and version.xml are a few kilobytes; a bigger file is not the client's.
-constexpr int64_t kClientTextLimit = 16 << 20;
 
 // The whole text of a small client file; "" when it does not exist. Raises when it exists but
 // cannot be read or is too big to be the client's.
@@ -50,16 +48,10 @@ void LookAtLauncherAndGameInfo(const std::string& folder, RWOTInfo& info) {
 // The client folder for a given folder or executable path; fills Path and ExeFile when the
 // folder holds the client's executable.
 void LocateFromPath(const std::string& path, RWOTInfo& info) {
-  std::string folder;
-  if (ExtractFileExt(path) != ".exe") {
-    if (!DirectoryExists(path)) return;
-    folder = IncludeTrailingBackslash(path);
-    if (InBitnessFolder(folder)) folder = ParentFolder(folder);
-  } else {
-    folder = ExtractFilePath(path);
-    if (InBitnessFolder(folder)) folder = ParentFolder(folder);
-    if (!DirectoryExists(folder)) return;
-  }
+  const bool executable = ExtractFileExt(path) == ".exe";
+  if (!executable && !DirectoryExists(path)) return;
+  const std::string folder = ClientSearchFolder(path);
+  if (executable && !DirectoryExists(folder)) return;
   if (!FileExists(folder + kClientExeName)) return;
   info.Path = folder;
   info.ExeFile = folder + kClientExeName;

@@ -13,6 +13,10 @@
 
 namespace pallograph {
 
+// paths.xml and version.xml are a few kilobytes; the analysis refuses a bigger file as not the
+// client's.
+inline constexpr int64_t kClientTextLimit = 16 << 20;
+
 struct RWOTInfo {
   std::string Version;        // e.g. "1.10.0.4", from version.xml
   std::string Build;          // build number digits, from version.xml

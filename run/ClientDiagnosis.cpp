@@ -1,5 +1,6 @@
 #include "run/ClientDiagnosis.h"
 
+#include "client/ClientFolder.h"
 #include "platform/FileSystem.h"
 #include "platform/NativePath.h"
 #include "platform/PathText.h"
@@ -9,24 +10,9 @@ namespace pallograph {
 
 namespace {
 
-constexpr const char* kExe = "WorldOfTanks.exe";
-// The client text files are a few kilobytes; the analysis refuses bigger ones.
-constexpr int64_t kClientTextLimit = 16 << 20;
+constexpr const char* kExe = kClientExeName;
 
 std::string Shown(const std::string& path) { return ToNativePath(path); }
-
-bool InBitnessFolder(const std::string& folder) {
-  const std::string name = LowerCaseAscii(ExtractFileName(ExcludeTrailingBackslash(folder)));
-  return name == "win32" || name == "win64";
-}
-
-// The folder where the executable was looked for: the given folder, or the folder of a given
-// executable, one level up from a win32/win64 folder.
-std::string SearchedFolder(const std::string& path) {
-  std::string folder = FileExists(path) ? ExtractFilePath(path) : IncludeTrailingBackslash(path);
-  if (InBitnessFolder(folder)) folder = ExtractFilePath(ExcludeTrailingBackslash(folder));
-  return folder;
-}
 
 std::string MissingExecutable(const std::string& given, const RWOTInfo& client) {
   const std::string path = AbsoluteProgramPath(given);
@@ -46,7 +32,7 @@ std::string MissingExecutable(const std::string& given, const RWOTInfo& client) 
   if (FileExists(path) && !SameTextAscii(ExtractFileName(path), kExe)) {
     return "not a folder: " + Shown(path) + " (give the client's folder or its " + kExe + ")";
   }
-  return std::string(kExe) + " is not in " + Shown(SearchedFolder(path)) +
+  return std::string(kExe) + " is not in " + Shown(ClientSearchFolder(path)) +
          " (give the client's folder)";
 }
 
