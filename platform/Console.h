@@ -11,7 +11,7 @@ namespace pallograph {
 // ends. Elsewhere the bytes as they are.
 void WriteStandardOutput(std::string_view text);
 void WriteStandardError(std::string_view text);
-// One line of standard input up to its LF (which is dropped) or the end of the input, as program
+// One line of standard input up to its LF or CR LF (dropped) or the end of the input, as program
 // text: Windows reads a console as wide text. A stop request (Interrupt.h) ends the wait: the line
 // then holds what was read so far.
 std::string ReadStandardInputLine();

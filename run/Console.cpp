@@ -43,7 +43,6 @@ std::string OneLine(const std::string& text) {
 std::string TConsole::ReadLine() {
   if (silent_) return {};
   std::string line = ReadStandardInputLine();
-  if (!line.empty() && line.back() == '\r') line.pop_back();
   // Ctrl+C at a prompt ends the run like anywhere else.
   StopIfInterrupted();
   return line;

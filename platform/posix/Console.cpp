@@ -46,6 +46,7 @@ std::string ReadStandardInputLine() {
     if (n <= 0 || c == '\n') break;
     line.push_back(c);
   }
+  if (!line.empty() && line.back() == '\r') line.pop_back();
   return line;
 }
 

@@ -76,12 +76,14 @@ std::string ReadStandardInputLine() {
     // Ctrl+C ends the read at once, and its handler runs on a thread of its own: give it the
     // moment it needs to record the stop request.
     for (int i = 0; c != L'\n' && i < 10 && !InterruptRequested(); ++i) Sleep(10);
+    if (!line.empty() && line.back() == L'\r') line.pop_back();
     return FromWide(line);
   }
   std::string line;
   char c = 0;
   DWORD got = 0;
   while (ReadFile(input, &c, 1, &got, nullptr) && got == 1 && c != '\n') line += c;
+  if (!line.empty() && line.back() == '\r') line.pop_back();
   return line;
 }
 
