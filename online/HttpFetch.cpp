@@ -6,7 +6,6 @@
 #include "platform/HttpTransport.h"
 #include "platform/PathText.h"
 #include "platform/System.h"
-#include "platform/Utf8Text.h"
 
 namespace pallograph {
 
@@ -148,15 +147,8 @@ void HttpGet(const RIRequest& request, RIStringResult& result) {
 void HttpGetText(const RIRequest& request, RIStringResult& result) {
   HttpGet(request, result);
   if (result.Error || result.Empty) return;
-  try {
-    std::string_view body = result.Text;
-    if (StartsWith(body, "\xEF\xBB\xBF")) body.remove_prefix(3);
-    result.Text = Utf8ToSystemText(body);
-  } catch (const std::exception&) {
-    result.Text.clear();
-    result.Error = true;
-    result.Code = -1;
-  }
+  // The body is UTF-8, the program's text; a byte-order mark is dropped.
+  if (StartsWith(result.Text, "\xEF\xBB\xBF")) result.Text.erase(0, 3);
   result.Empty = result.Text.empty();
 }
 

@@ -13,7 +13,6 @@
 #include "platform/IntegerText.h"
 #include "platform/PathText.h"
 #include "platform/System.h"
-#include "platform/Utf8Text.h"
 
 #ifndef PALLOGRAPH_UPDATE_URL
 #define PALLOGRAPH_UPDATE_URL \
@@ -238,11 +237,8 @@ std::string ReleasePageUrl() {
 std::string UpdateMessageText(TUpdateMessage message, int16_t language,
                               const std::string& versionText, const std::string& notes) {
   const RMessageTexts& t = language == 0 ? kRussian : kEnglish;
-  // The fixed texts are UTF-8 in the source; the version text and the notes are already the
-  // program's 8-bit text.
-  const auto fixed = [language](const char* text) {
-    return language == 0 ? Utf8ToSystemText(text) : std::string(text);
-  };
+  // The fixed texts, the version text and the notes are all UTF-8, the program's text.
+  const auto fixed = [](const char* text) { return std::string(text); };
   const std::string notesPart = notes.empty() ? std::string() : notes + kParagraph;
   switch (message) {
     case TUpdateMessage::NewVersion:
