@@ -166,7 +166,6 @@ TProperty* TCommandLineReader::FindOption(std::string_view name, bool switchesOn
 }
 
 bool TCommandLineReader::TakeLongOption(std::string_view name, TProperty*& waiting) {
-  EndWait(waiting);
   const bool enable = name.size() >= 7 && SameTextAscii(name.substr(0, 7), "enable-");
   const bool disable = name.size() >= 8 && SameTextAscii(name.substr(0, 8), "disable-");
   if (enable || disable) {
@@ -311,6 +310,7 @@ bool TCommandLineReader::ParseArgumentWords(const std::vector<std::string>& word
       if (doubleDash || (AllowSlashOptions && !word.empty() && word[0] == '/')) {
         const std::string_view body = std::string_view(word).substr(doubleDash ? 2 : 1);
         const size_t equals = body.find('=');
+        EndWait(waiting);
         if (!TakeLongOption(body.substr(0, equals), waiting)) return false;
         // The value after "=" is taken exactly, also when empty: the shell already unquoted it.
         if (equals != std::string_view::npos && (waiting || equals + 1 < body.size())) {

@@ -120,7 +120,7 @@ class TCommandLineReader {
 
   TProperty* FindOption(std::string_view name, bool switchesOnly);
   // A long option's name (without "--"): sets a switch or makes the option wait for its value.
-  // False for an undeclared name (FailedOption is set).
+  // False for an undeclared name (FailedOption is set). The option waiting before has ended.
   bool TakeLongOption(std::string_view name, TProperty*& waiting);
   // The letters of a short switch word; false for none. A letter that abbreviates no switch
   // puts the word into IgnoredWords.

@@ -142,8 +142,8 @@ RResult PackPackageRoot(TRun& run, const std::string& package_root, int meta_kin
 // game loads every one of them.
 void NoteEarlierPackages(TRun& run, int meta_kind, const std::string& file_name) {
   if (run.Reader->OptionSwitch("remove-wotmod")) return;
-  std::string prefix = WotmodFileName(meta_kind, "", "", false, "");
-  prefix.resize(prefix.size() - ExtractFileExt(prefix).size());
+  // The mod's default name up to its version.
+  const std::string prefix = std::string(kModKinds[static_cast<size_t>(meta_kind)].Id) + "_";
   const std::string stem = file_name.substr(0, file_name.size() - ExtractFileExt(file_name).size());
   const int earlier = CountOldWotmods(run.Settings.OutputFolder, prefix, stem);
   if (earlier == 0) return;
