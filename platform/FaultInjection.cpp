@@ -117,6 +117,10 @@ bool OnOpen(const std::string& path, bool create) {
       if (Hit(rule, TKind::Vanish, path)) {
         const std::string folder = RunTempFolder(path);
         if (!folder.empty()) DeleteFolderTree(folder);
+        // This creation fails as in a vanished folder, also when another thread has made the
+        // file's folder again meanwhile.
+        fail = true;
+        errno = ENOENT;
       }
       if (Hit(rule, TKind::Create, path)) {
         fail = true;

@@ -12,7 +12,8 @@
 //   truncate:n@text  the n-th read-open of such a file first cuts the file to half its size
 //   remove:n@text    the n-th read-open of such a file first deletes it
 //   vanish:n@text    before the n-th creation of such a file, the run's temporary folder (the
-//                    first folder below the system temporary folder on that path) is deleted
+//                    first folder below the system temporary folder on that path) is deleted;
+//                    that creation fails as in the vanished folder
 //   throw:n@text     the n-th open of such a file throws std::runtime_error (an exception the
 //                    program does not expect, wherever that open happens)
 // Meant for tests and fault campaigns only; the hooks are called by the platform's file code and
