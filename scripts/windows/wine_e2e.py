@@ -32,8 +32,8 @@ PYTHON = "/usr/bin/python3" if os.path.exists("/usr/bin/python3") else sys.execu
 
 SHERMAN = ("content/MilitaryEnvironment/hd_mle101_A05_M4_Sherman/"
            "hd_mle101_A05_M4_Sherman_AM.dds")
-T34 = ("content/MilitaryEnvironment/hd_mle101_A05_M4_Sherman/"
-       "hd_mle101_A05_M4_Sherman_track_AM.dds")
+SHERMAN_TRACK = ("content/MilitaryEnvironment/hd_mle101_A05_M4_Sherman/"
+                 "hd_mle101_A05_M4_Sherman_track_AM.dds")
 LOCOMOTIVE = "content/Railway/hd_rw_UNI_005_Locomotive/hd_rw_UNI_005_Locomotive_AM.dds"
 TENDER = "content/Railway/hd_rw_UNI_005_Locomotive/hd_rw_UNI_005_Locomotive_tender_AM.dds"
 CAMO = "vehicles/russian/Camouflage/gift_camouflage.dds"
@@ -127,16 +127,16 @@ def check_six_mods(client):
     check("solid", tracks, "res/vehicles/track_crash.dds", "00FF00")
     sherman_hd = SHERMAN[:-4] + "_hd.dds"
     check("wotmod", mem, "mod.Pallograph.TankMapTextures", "res/" + SHERMAN, "res/" + sherman_hd,
-          "res/" + T34)
-    for entry in (SHERMAN, sherman_hd, T34):
+          "res/" + SHERMAN_TRACK)
+    for entry in (SHERMAN, sherman_hd, SHERMAN_TRACK):
         check("solid", mem, "res/" + entry, "FFFFFF")
     check("wotmod", ctm, "mod.Pallograph.TrainMapTextures", "res/" + LOCOMOTIVE, "res/" + TENDER)
     check("solid", ctm, "res/" + TENDER, "00FFFF")
     check("wotmod", space, "mod.Pallograph.SpaceBinPatched", "res/spaces/02_malinovka/space.bin",
           "res/spaces/19_monastery/space.bin", "res/spaces/101_dday/space.bin")
     check("spacebin", space, "res/spaces/02_malinovka/space.bin",
-          os.path.join(pkgs, "02_malinovka.pkg"), "spaces/02_malinovka/space.bin", SHERMAN, T34,
-          LOCOMOTIVE, TENDER)
+          os.path.join(pkgs, "02_malinovka.pkg"), "spaces/02_malinovka/space.bin", SHERMAN,
+          SHERMAN_TRACK, LOCOMOTIVE, TENDER)
     check("wotmod", camo, "mod.Pallograph.Camouflages", "res/" + CAMO)
     check("shaded", camo, "res/" + CAMO, os.path.join(pkgs, "shared_content-part1.pkg"), CAMO,
           "40")

@@ -131,4 +131,10 @@ size_t CountOf(const std::string& text, const std::string& part) {
   return count;
 }
 
+std::string LineOf(const std::string& out, const std::string& package) {
+  const size_t at = out.find("          " + package);
+  if (at == std::string::npos) return {};
+  return out.substr(at, out.find('\n', at) - at);
+}
+
 }  // namespace pallograph::test

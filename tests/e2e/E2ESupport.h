@@ -72,6 +72,8 @@ inline bool Contains(const std::string& text, const std::string& part) {
 }
 // How often `part` occurs in `text`, overlapping occurrences included.
 size_t CountOf(const std::string& text, const std::string& part);
+// The run's console line for a package ("" when the run shows none).
+std::string LineOf(const std::string& out, const std::string& package);
 
 // Entries of the demo client's map packages: the tank wrecks (two textures of each in
 // 02_malinovka, 19_monastery and 101_dday), the locomotive and its tender, and a camouflage.

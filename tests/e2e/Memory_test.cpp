@@ -27,12 +27,6 @@ constexpr bool kAddressSanitizer = false;
 // The address space a run may use: far below the 1 GB and 5 GB the entries inflate to.
 constexpr int kAddressSpaceKiB = 1024 * 1024;
 
-std::string LineOf(const std::string& out, const std::string& package) {
-  const size_t at = out.find("          " + package);
-  if (at == std::string::npos) return {};
-  return out.substr(at, out.find('\n', at) - at);
-}
-
 TEST(MemoryTest, ZipBombsAndLyingHeadersFailTheirPackagesWithinALimit) {
   TE2EFixture fixture;
   const std::string client = fixture.MakeClient();

@@ -13,13 +13,6 @@ namespace {
 
 constexpr const char* kMsHull = "vehicles/russian/R11_MS-1/crash/lod0/Hull.visual_processed";
 
-// The run's console line for a package.
-std::string LineOf(const std::string& out, const std::string& package) {
-  const size_t at = out.find("          " + package);
-  if (at == std::string::npos) return {};
-  return out.substr(at, out.find('\n', at) - at);
-}
-
 class ModsTest : public ::testing::Test {
  protected:
   TE2EFixture fixture_;

@@ -92,21 +92,20 @@ TEST(RealClientTest, ShippedConfigsFindEveryFileOfALaterClient) {
 
   const std::string tanks = OnePackage(mods, "mod.Pallograph.TankMapTextures_");
   std::vector<std::string> tank_files = WithTwins({
-      std::string(kWrecks) + "hd_mle101_A05_M4_Sherman/hd_mle101_A05_M4_Sherman_AM.dds",
-      std::string(kWrecks) + "hd_mle101_A05_M4_Sherman/hd_mle101_A05_M4_Sherman_track_AM.dds",
-      std::string(kWrecks) + "hd_mle102_G01_Pz_IV_AusfG/hd_mle102_G01_Pz_IV_AusfG_AM.dds",
+      "res/" + std::string(kDemoSherman),
+      "res/" + std::string(kDemoShermanTrack),
+      "res/" + std::string(kDemoPzIV),
       std::string(kWrecks) + "hd_mle103_R04_T-34/hd_mle103_R04_T-34_AM.dds",
   });
-  tank_files.push_back(std::string(kWrecks) +
-                       "hd_mle102_G01_Pz_IV_AusfG/hd_mle102_G01_Pz_IV_AusfG_Tracks_AM.dds");
+  tank_files.push_back("res/" + std::string(kDemoPzIVTracks));
   CheckExact(tanks, tank_files);
   TE2EFixture::Check({"solidall", tanks, "FFFFFF"});
 
   const std::string trains = OnePackage(mods, "mod.Pallograph.TrainMapTextures_");
   const std::string carriage = std::string(kRailway) + "hd_rw_UNI_004_Carriage/hd_rw_UNI_004_";
   std::vector<std::string> train_files = WithTwins({
-      std::string(kRailway) + "hd_rw_UNI_005_Locomotive/hd_rw_UNI_005_Locomotive_AM.dds",
-      std::string(kRailway) + "hd_rw_UNI_005_Locomotive/hd_rw_UNI_005_Locomotive_tender_AM.dds",
+      "res/" + std::string(kDemoLocomotive),
+      "res/" + std::string(kDemoTender),
       carriage + "Carriage_01_AM.dds",
       carriage + "Carriage_02_AM.dds",
       carriage + "Carriage_07_AM.dds",
@@ -127,13 +126,12 @@ TEST(RealClientTest, ShippedConfigsFindEveryFileOfALaterClient) {
                       "content/MilitaryEnvironment/hd_mle103_R04_T-34/hd_mle103_R04_T-34_AM.dds"});
   TE2EFixture::Check({"spacebin", space, "res/spaces/101_dday/space.bin",
                       client + "/res/packages/101_dday.pkg", "spaces/101_dday/space.bin",
-                      "content/MilitaryEnvironment/hd_mle102_G01_Pz_IV_AusfG/"
-                      "hd_mle102_G01_Pz_IV_AusfG_Tracks_AM.dds",
+                      kDemoPzIVTracks,
                       "content/Railway/hd_rw_UNI_001_Trolley/hd_rw_UNI_001_Trolley_AM.dds"});
 
   const std::string camo = OnePackage(mods, "mod.Pallograph.Camouflages_");
   std::vector<std::string> camo_files = WithTwins({
-      std::string(kCamo) + "gift_camouflage.dds",
+      "res/" + std::string(kDemoCamo),
       std::string(kCamo) + "d_day.dds",
       std::string(kCamo) + "manticore_2025_4.dds",
       std::string(kCamo) + "onslaught_2026_phoenix_annual.dds",

@@ -105,6 +105,25 @@ CRASH_FX = b"shaders/std_effects/PBS_tank_crash.fx"
 TANK_FX = b"shaders/std_effects/PBS_tank.fx"
 
 
+def expected_texture(kind, key, path, inside_step, remove_shadows):
+    """The texture a crash patch gives the key `key` holding `path` ("/" or "\\" separated), or
+    None where the value stays as it is. The tracks job replaces diffuse textures only."""
+    keys = ["diffuseMap"] + (["excludeMaskAndAOMap"] if kind == "tanks" and remove_shadows
+                             else [])
+    if key not in keys:
+        return None
+    path = path.replace("\\", "/")
+    name = path.rsplit("/", 1)[-1].lower()
+    folder = path[:path.rfind("/") + 1].lower()
+    if kind == "tracks":
+        return "vehicles/track_crash.dds"
+    if "_inside" in name:
+        return "vehicles/inside_crash.dds" if inside_step else None
+    if "_inside" in folder:
+        return None
+    return "vehicles/tank_crash.dds"
+
+
 def expected_crash_visual(source, kind, inside_step, remove_shadows):
     """The bytes the crash patch must produce, computed from the file's own layout: a texture
     value follows its key directly and the byte four before the key counts key and value."""
@@ -119,21 +138,12 @@ def expected_crash_visual(source, kind, inside_step, remove_shadows):
             j += 1
             continue
         count = data[j - 4]
-        value = bytes(data[j + len(key):j + count]).decode("latin-1").replace("/", "\\")
-        name = value.rsplit("\\", 1)[-1].lower()
-        folder = value[:value.rfind("\\") + 1].lower()
-        if kind == "tracks":
-            new = key + b"vehicles/track_crash.dds"
-        elif "_inside" in name:
-            new = key + b"vehicles/inside_crash.dds" if inside_step else None
-        elif "_inside" in folder:
-            new = None
-        else:
-            new = key + b"vehicles/tank_crash.dds"
-        if new is None or count == 0:
+        value = bytes(data[j + len(key):j + count]).decode("latin-1")
+        texture = expected_texture(kind, key.decode(), value, inside_step, remove_shadows)
+        if texture is None or count == 0:
             j += 1
             continue
-        data[j:j + count] = (new + b"\0" * count)[:count]
+        data[j:j + count] = (key + texture.encode() + b"\0" * count)[:count]
         j += count
     return bytes(data)
 
@@ -205,7 +215,6 @@ def check_crash_semantics(entry, patched, source, kind, inside_step, remove_shad
     after = list(materials(read_packed(patched)))
     if len(before) != len(after) or not after:
         fail(f"{entry}: materials changed from {len(before)} to {len(after)}")
-    keys = ["diffuseMap"] + (["excludeMaskAndAOMap"] if remove_shadows else [])
     for old, new in zip(before, after):
         old_fx, old_textures = material_facts(old)
         new_fx, new_textures = material_facts(new)
@@ -215,16 +224,7 @@ def check_crash_semantics(entry, patched, source, kind, inside_step, remove_shad
         if new_fx != want_fx:
             fail(f"{entry}: fx {new_fx} instead of {want_fx}")
         for key, old_path in old_textures.items():
-            want = old_path
-            name = old_path.rsplit("/", 1)[-1].lower()
-            folder = old_path[:old_path.rfind("/") + 1].lower()
-            if kind == "tracks" and key == "diffuseMap":
-                want = "vehicles/track_crash.dds"
-            elif kind == "tanks" and key in keys:
-                if "_inside" in name:
-                    want = "vehicles/inside_crash.dds" if inside_step else old_path
-                elif "_inside" not in folder:
-                    want = "vehicles/tank_crash.dds"
+            want = expected_texture(kind, key, old_path, inside_step, remove_shadows) or old_path
             if new_textures.get(key) != want:
                 fail(f"{entry}: {key} is {new_textures.get(key)} instead of {want}")
 

@@ -25,12 +25,9 @@ FIXTURES = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "fixtu
                         "real-client")
 
 FX = "shaders/std_effects/"
-CRASH_FX = FX + "PBS_tank_crash.fx"
-TANK_FX = FX + "PBS_tank.fx"
 TRACK_FX = FX + "PBS_tank_skinned_ao.fx"
 WHEELED_BODY_FX = FX + "PBS_tank_skinned_crash.fx"
 WHEEL_FX = FX + "PBS_wheel_skinned_crash.fx"
-CRASH_TILE = "vehicles/russian/Tank_detail/crash_tile.dds"
 COMMON_ID = "vehicles/russian/common/common_ID.dds"
 # The interior textures lie in three folders whose names differ in case.
 INSIDE_FOLDERS = {"american": "vehicles/american/crash_inside",
@@ -122,7 +119,7 @@ def _own_textures(base, part, with_id=True):
     """The live tank's textures of one part, which its crash state shows too."""
     textures = [("diffuseMap", f"{base}_{part}_AM.dds"), ("normalMap", f"{base}_{part}_ANM.dds"),
                 ("metallicGlossMap", f"{base}_{part}_GMM.dds"),
-                ("excludeMaskAndAOMap", f"{base}_{part}_AO.dds"), ("crashTileMap", CRASH_TILE)]
+                ("excludeMaskAndAOMap", f"{base}_{part}_AO.dds"), ("crashTileMap", cf.CRASH_TILE)]
     if with_id:
         textures.append(("colorIdMap", COMMON_ID))
     return textures
@@ -135,30 +132,30 @@ def crash_part(nation, vehicle, part, lod=0, wheeled=False, seed=0):
     base = f"vehicles/{nation}/{vehicle}/{short}"
     kind = part.split("_")[0].lower()
     if lod >= 4 and kind != "chassis":
-        proxy = [("diffuseMap", f"{base}_proxy_AM.dds"), ("crashTileMap", CRASH_TILE)]
+        proxy = [("diffuseMap", f"{base}_proxy_AM.dds"), ("crashTileMap", cf.CRASH_TILE)]
         name = {"hull": "tank_hull_01", "turret": "tank_turret_01", "gun": "tank_guns"}[kind]
-        return _visual([_material(name, CRASH_FX, proxy, _crash_values(rng, False), rng)])
+        return _visual([_material(name, cf.CRASH_FX, proxy, _crash_values(rng, False), rng)])
     if kind == "hull":
         inside = INSIDE_FOLDERS.get(nation, DEFAULT_INSIDE)
         materials = [
-            _material("tank_mat_inside", TANK_FX,
+            _material("tank_mat_inside", cf.TANK_FX,
                       [("metallicGlossMap", f"{inside}/crash_inside_GMM.dds"),
                        ("normalMap", f"{inside}/crash_inside_NM.dds"),
                        ("diffuseMap", f"{inside}/crash_inside_AM.dds"),
                        ("excludeMaskAndAOMap", f"{inside}/crash_inside_AO.dds")],
                       [("g_useNormalPackDXT1", "Bool", True)], rng),
-            _material("tank_hull_01", CRASH_FX, _own_textures(base, "hull_01"),
+            _material("tank_hull_01", cf.CRASH_FX, _own_textures(base, "hull_01"),
                       _crash_values(rng, False), rng),
-            _material("tank_chassis_01", CRASH_FX, _own_textures(base, "chassis_01"),
+            _material("tank_chassis_01", cf.CRASH_FX, _own_textures(base, "chassis_01"),
                       _crash_values(rng, True), rng)]
         rng.shuffle(materials)
         return _visual(materials)
     if kind == "turret":
-        return _visual([_material("tank_turret_01", CRASH_FX, _own_textures(base, "turret_01"),
+        return _visual([_material("tank_turret_01", cf.CRASH_FX, _own_textures(base, "turret_01"),
                                   _crash_values(rng, False), rng)])
     if kind == "gun":
         values = _crash_values(rng, False) + [("selfIllumination", "Float", 0.0)]
-        return _visual([_material("tank_guns", CRASH_FX, _own_textures(base, "gun_01"), values,
+        return _visual([_material("tank_guns", cf.CRASH_FX, _own_textures(base, "gun_01"), values,
                                   rng)])
     if wheeled:
         body = _own_textures(base, "chassis_01")
@@ -208,5 +205,5 @@ def normal_part(nation, vehicle, part):
     kind = part.split("_")[0].lower()
     textures = _own_textures(base, {"gun": "gun_01", "turret": "turret_01",
                                     "chassis": "chassis_01"}.get(kind, "hull_01"))[:4]
-    return _visual([_material(f"tank_{kind}_01", TANK_FX, textures,
+    return _visual([_material(f"tank_{kind}_01", cf.TANK_FX, textures,
                               [("g_useNormalPackDXT1", "Bool", False)], rng)])

@@ -4,11 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include "support/TestSupport.h"
+
 namespace pallograph {
 namespace {
 
-// UTF-16 units in a wide string, as the conversions hand them over on every platform.
-std::wstring Units(std::u16string_view units) { return std::wstring(units.begin(), units.end()); }
+using test::Units;
 
 TEST(Utf16TextTest, ValidTextGoesBothWaysUnchanged) {
   const char* const kTexts[] = {

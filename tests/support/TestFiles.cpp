@@ -1,4 +1,6 @@
-// File helpers of the tests: portable, shared by the POSIX and the Windows test builds.
+// File helpers of the tests: portable, shared by the POSIX and the Windows test builds. The paths
+// are UTF-8 and reach the system through the standard library's UTF-8 paths (as UTF-16 on
+// Windows, not through the program's own conversion).
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -8,12 +10,12 @@
 namespace pallograph::test {
 
 std::vector<uint8_t> ReadBinary(const std::string& native_path) {
-  std::ifstream in(native_path, std::ios::binary);
+  std::ifstream in(WidePath(native_path), std::ios::binary);
   return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
 }
 
 std::string ReadText(const std::string& native_path) {
-  std::ifstream in(native_path, std::ios::binary);
+  std::ifstream in(WidePath(native_path), std::ios::binary);
   std::stringstream ss;
   ss << in.rdbuf();
   return ss.str();
@@ -21,8 +23,8 @@ std::string ReadText(const std::string& native_path) {
 
 void WriteBinary(const std::string& native_path, const std::vector<uint8_t>& data) {
   std::error_code ec;
-  std::filesystem::create_directories(std::filesystem::path(native_path).parent_path(), ec);
-  std::ofstream out(native_path, std::ios::binary);
+  std::filesystem::create_directories(WidePath(native_path).parent_path(), ec);
+  std::ofstream out(WidePath(native_path), std::ios::binary);
   out.write(reinterpret_cast<const char*>(data.data()), static_cast<std::streamsize>(data.size()));
 }
 

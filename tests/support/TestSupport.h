@@ -3,7 +3,9 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace pallograph::test {
@@ -50,5 +52,16 @@ std::vector<uint8_t> ReadBinary(const std::string& native_path);
 std::string ReadText(const std::string& native_path);
 void WriteBinary(const std::string& native_path, const std::vector<uint8_t>& data);
 void WriteText(const std::string& native_path, const std::string& text);
+
+// A UTF-8 path as a standard library path: on Windows it reaches the system as UTF-16 through the
+// library's wide paths (not through the program's own conversion).
+inline std::filesystem::path WidePath(const std::string& utf8) {
+  return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+}
+
+// UTF-16 units in a wide string, as the program's conversions hand them over on every platform.
+inline std::wstring Units(std::u16string_view units) {
+  return std::wstring(units.begin(), units.end());
+}
 
 }  // namespace pallograph::test

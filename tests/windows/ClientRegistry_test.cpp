@@ -8,20 +8,14 @@
 
 #include "platform/PathText.h"
 #include "support/TestSupport.h"
+#include "windows/support/TestSupportWin32.h"
 
 namespace pallograph {
 namespace {
 
 constexpr char kUninstall[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
 
-// UTF-8 -> UTF-16 by the system's own routine.
-std::wstring Wide(const std::string& utf8) {
-  const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, nullptr, 0);
-  std::wstring wide(static_cast<size_t>(n), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, wide.data(), n);
-  wide.pop_back();
-  return wide;
-}
+using test::Wide;
 
 // Writes string values under HKEY_CURRENT_USER and deletes the key again at the end.
 class TScopedKey {

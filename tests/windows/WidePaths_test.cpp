@@ -18,11 +18,12 @@
 #include "platform/PathText.h"
 #include "platform/System.h"
 #include "platform/win32/WideApi.h"
+#include "windows/support/TestSupportWin32.h"
 
 namespace pallograph {
 namespace {
 
-std::wstring Units(std::u16string_view units) { return std::wstring(units.begin(), units.end()); }
+using test::Units;
 
 TEST(WidePathTest, ProgramPathsBecomeSystemPaths) {
   const std::string longTail(300, 'a');

@@ -15,6 +15,7 @@
 #include "platform/NativePath.h"
 #include "platform/PathText.h"
 #include "support/TestSupport.h"
+#include "windows/support/TestSupportWin32.h"
 
 namespace fs = std::filesystem;
 
@@ -36,19 +37,6 @@ class THandle {
  private:
   HANDLE handle_;
 };
-
-std::wstring Wide(const std::string& utf8) {
-  if (utf8.empty()) return {};
-  const int n =
-      MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-  std::wstring wide(static_cast<size_t>(n), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), n);
-  return wide;
-}
-
-fs::path WidePath(const std::string& utf8) {
-  return fs::path(std::u8string(utf8.begin(), utf8.end()));
-}
 
 std::string Utf8(const fs::path& path) {
   const std::u8string text = path.u8string();
@@ -81,6 +69,15 @@ std::string QuoteArgument(const std::string& arg) {
 }
 
 }  // namespace
+
+std::wstring Wide(const std::string& utf8) {
+  if (utf8.empty()) return {};
+  const int n =
+      MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+  std::wstring wide(static_cast<size_t>(n), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), n);
+  return wide;
+}
 
 TTempDir::TTempDir() {
   const fs::path base = fs::temp_directory_path();
