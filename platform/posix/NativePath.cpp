@@ -19,4 +19,8 @@ std::string AbsoluteProgramPath(std::string_view native) {
   return FromNativePath(absolute.lexically_normal().string());
 }
 
+bool ProgramPathCanHold(std::string_view native) {
+  return native.find('\\') == std::string_view::npos;
+}
+
 }  // namespace pallograph
