@@ -54,7 +54,7 @@ void RunHelpPrompts(TRun& run) {
   run.Console.Line();
   run.Console.Write("  > Check and download configs? [Press Y/N and ENTER] ");
   if (AnsweredYes(run.Console.ReadLine())) {
-    RProgramFiles files = LocateProgramFiles();
+    RProgramFiles files = run.Files;
     PrepareProgramFiles(files);
     run.Settings.ConfigsFolder = files.ConfigsFolder;
     RefreshConfigs(run);

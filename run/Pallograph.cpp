@@ -36,9 +36,9 @@ std::string FormatRunStamp() {
 // its own folder) or installed (its files in the user's folders).
 void PrintVersion(TRun& run) {
   run.Console.Line("Pallograph 2 for WorldOfTanks");
-  run.Console.Line(
-      std::string("Ver.") + kProgramVersion + " Build " + kProgramBuild + " " + kProgramDate +
-      (LocateProgramFiles().Installed ? " (installed edition)" : " (portable edition)"));
+  run.Console.Line(std::string("Ver.") + kProgramVersion + " Build " + kProgramBuild + " " +
+                   kProgramDate +
+                   (run.Files.Installed ? " (installed edition)" : " (portable edition)"));
 }
 
 void PrintOptionList(TRun& run, TCommandLineReader& reader) {
@@ -81,6 +81,7 @@ int EndUnexpectedly(TRun& run, const std::string& text) {
 // Everything between the command line and the run's end; throws what the run throws.
 int RunFromCommandLine(TRun& run, TCommandLineReader& reader,
                        const std::vector<std::string>& arguments) {
+  run.Files = LocateProgramFiles();
   switch (InfoRequestOf(arguments)) {
     case TInfoRequest::Help:
       PrintVersion(run);

@@ -11,6 +11,7 @@
 #include "platform/OwnerLock.h"
 #include "run/Console.h"
 #include "run/ExitCodes.h"
+#include "run/ProgramFiles.h"
 #include "run/RunLog.h"
 
 namespace pallograph {
@@ -49,6 +50,8 @@ struct TRun {
   TCommandLineReader* Reader = nullptr;
   std::unique_ptr<TLog> Log;
   TRunSettings Settings;
+  // Where the program's own files are (portable or installed edition), located once at the start.
+  RProgramFiles Files;
   RWOTInfo Client;
   TExitCode ExitCode;
   // The statistics client; none with "no-send-statistic". Lives until the run ends.

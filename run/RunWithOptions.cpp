@@ -199,7 +199,7 @@ int RunWithOptions(TRun& run) {
   TRunSettings& s = run.Settings;
 
   // The program's own folder, or the user's folders for an installed program.
-  RProgramFiles files = LocateProgramFiles();
+  RProgramFiles files = run.Files;
   PrepareProgramFiles(files);
 
   // 1-2: run log and debug banner (silent mode prints neither: the console is silent already).
