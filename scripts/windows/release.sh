@@ -16,4 +16,5 @@ x86_64-w64-mingw32-strip -o "$dir/pallograph-stripped.exe" "$dir/pallograph.exe"
 7z t "$zip" >/dev/null
 echo "release: $zip ($(du -k "$zip" | cut -f1) KiB)"
 unzip -l "$zip"
-python3 "$root/scripts/update_files.py" --asset "$(basename "$zip")"
+# The update files name the release's published asset, whatever the local zip is called.
+python3 "$root/scripts/update_files.py"
