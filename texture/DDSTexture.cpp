@@ -12,6 +12,7 @@
 #include "texture/Bitmap.h"
 #include "texture/BlockDecoder.h"
 #include "texture/BlockEncoder.h"
+#include "texture/BlockShade.h"
 #include "texture/LevelBands.h"
 #include "texture/ParallelEncoder.h"
 
@@ -59,6 +60,7 @@ struct TDDSSource {
   int Width = 0;
   int Height = 0;
   bool MipMaps = false;
+  uint32_t MipCount = 0;  // as the header says
 };
 
 // "" when the bytes hold a DXT1/DXT5 texture whose top level is all there; else why not.
@@ -82,7 +84,8 @@ std::string ReadSource(const std::vector<uint8_t>& stream, TDDSSource& source) {
   }
   source.Width = static_cast<int>(width);
   source.Height = static_cast<int>(height);
-  source.MipMaps = Get32(header + 28) > 1;
+  source.MipCount = Get32(header + 28);
+  source.MipMaps = source.MipCount > 1;
   // The top level's blocks must all be there before anything is allocated or decoded.
   if (DDSLevelSize(source.Code, source.Width, source.Height) > stream.size() - kDDSHeaderSize) {
     return "texture data cut short (" + std::to_string(width) + "x" + std::to_string(height) +
@@ -120,22 +123,21 @@ void ForEachRows(TWorkerPool* workers, const TBitmap& bitmap,
   }
 }
 
-// Lays out the chain for the bitmap's size and encodes every level into a new file image. The
-// bitmap is consumed (halved level by level). With workers, every level is split into bands on
-// them; without, large levels go to the parallel encoder.
-std::vector<uint8_t> EncodeTexture(TBitmap& bitmap, uint8_t code, bool mipMaps,
-                                   TWorkerPool* workers = nullptr) {
-  const std::vector<uint64_t> levels = LayOutMipChain(code, bitmap.Width, bitmap.Height, mipMaps);
-  uint64_t total = kDDSHeaderSize;
-  for (const uint64_t size : levels) total += size;
-  std::vector<uint8_t> file(total);
-  TDDSHeader header;
-  BuildDDSHeader(bitmap.Width, bitmap.Height, static_cast<int>(levels.size()), header, code);
-  std::memcpy(file.data(), header.data(), header.size());
+// Encodes the bitmap into the levels first .. levels.size() - 1 of a chain, at dst: the first of
+// them from the bitmap as it is, each later one after halving it. The bitmap is consumed. With
+// workers, every level is split into bands on them; without, large levels go to the parallel
+// encoder.
+void EncodeLevels(TBitmap& bitmap, uint8_t code, const std::vector<uint64_t>& levels, size_t first,
+                  uint8_t* dst, TWorkerPool* workers) {
   const bool dxt1 = code == kDDSCodeDxt1;
-  uint64_t offset = kDDSHeaderSize;
-  for (const uint64_t size : levels) {
-    uint8_t* dst = file.data() + offset;
+  for (size_t j = first; j < levels.size(); ++j) {
+    if (j > first) {
+      if (workers != nullptr) {
+        HalveBitmapLevel(*workers, bitmap);
+      } else {
+        HalveBitmap(bitmap);
+      }
+    }
     if (workers != nullptr) {
       EncodeDXTLevel(*workers, dst, dxt1, bitmap);
     } else if (kUseParallelEncoder) {
@@ -144,16 +146,102 @@ std::vector<uint8_t> EncodeTexture(TBitmap& bitmap, uint8_t code, bool mipMaps,
       EncodeDXTImage(dst, dxt1 ? kDxtFlagDxt1 : 0, bitmap.Width, ReadBitmapBlock, bitmap,
                      bitmap.Height);
     }
-    if (levels.size() > 1) {
-      offset += size;
-      if (workers != nullptr) {
-        HalveBitmapLevel(*workers, bitmap);
-      } else {
-        HalveBitmap(bitmap);
-      }
-    }
+    dst += levels[j];
   }
+}
+
+uint64_t ChainBytes(const std::vector<uint64_t>& levels) {
+  uint64_t total = kDDSHeaderSize;
+  for (const uint64_t size : levels) total += size;
+  return total;
+}
+
+// Each side of level `level` of a chain that starts at width x height.
+int LevelSide(int side, size_t level) {
+  for (size_t j = 0; j < level; ++j) side = std::max(1, side / 2);
+  return side;
+}
+
+// Changes every pixel's blue, green and red to the shade's ideal values; alpha is kept.
+void ChangePixels(TBitmap& bitmap, const TBlockShade& shade, TWorkerPool* workers) {
+  ForEachRows(workers, bitmap, [&](int first, int count) {
+    uint32_t* pixel = bitmap.ScanLine(first);
+    uint32_t* const end = pixel + static_cast<size_t>(count) * bitmap.Width;
+    for (; pixel != end; ++pixel) {
+      const uint32_t b = shade.Ideal(0, static_cast<uint8_t>(*pixel));
+      const uint32_t g = shade.Ideal(1, static_cast<uint8_t>(*pixel >> 8));
+      const uint32_t r = shade.Ideal(2, static_cast<uint8_t>(*pixel >> 16));
+      *pixel = (*pixel & 0xFF000000u) | r << 16 | g << 8 | b;
+    }
+  });
+}
+
+}  // namespace
+
+std::vector<uint8_t> EncodeDDSTexture(TBitmap bitmap, uint8_t code, bool mipMaps,
+                                      TWorkerPool* workers) {
+  const std::vector<uint64_t> levels = LayOutMipChain(code, bitmap.Width, bitmap.Height, mipMaps);
+  std::vector<uint8_t> file(ChainBytes(levels));
+  TDDSHeader header;
+  BuildDDSHeader(bitmap.Width, bitmap.Height, static_cast<int>(levels.size()), header, code);
+  std::memcpy(file.data(), header.data(), header.size());
+  EncodeLevels(bitmap, code, levels, 0, file.data() + kDDSHeaderSize, workers);
   return file;
+}
+
+namespace {
+
+// The block path of a shade or of a repaint that keeps the texture's transparency: the blocks of
+// every level the source holds are changed where they lie, and the levels missing from a
+// source's chain are made from its last level (decoded, changed texel by texel, halved and
+// encoded). The source holds the levels its header counts (up to the full chain) whose bytes are
+// all there, the top one at least. Nothing changes in the stream before every allocation is done.
+void ChangeBlocks(std::vector<uint8_t>& stream, const TDDSSource& source, const TBlockShade& shade,
+                  TWorkerPool* workers) {
+  const std::vector<uint64_t> levels =
+      LayOutMipChain(source.Code, source.Width, source.Height, source.MipMaps);
+  const size_t counted = source.MipMaps ? std::min<size_t>(source.MipCount, levels.size()) : 1;
+  size_t held = 0;
+  uint64_t end = kDDSHeaderSize;
+  while (held < counted && levels[held] <= stream.size() - end) end += levels[held++];
+  const bool dxt1 = source.Code == kDDSCodeDxt1;
+
+  std::vector<uint8_t> missing;
+  if (held < levels.size()) {
+    const size_t last = held - 1;
+    TBitmap bitmap(LevelSide(source.Width, last), LevelSide(source.Height, last));
+    const uint8_t* blocks = stream.data() + end - levels[last];
+    if (workers != nullptr) {
+      DecodeDXTLevel(*workers, blocks, dxt1, bitmap);
+    } else {
+      DecodeDXTImage(blocks, dxt1, bitmap.Width, WriteBitmapBlock, bitmap, bitmap.Height);
+    }
+    ChangePixels(bitmap, shade, workers);
+    if (workers != nullptr) {
+      HalveBitmapLevel(*workers, bitmap);
+    } else {
+      HalveBitmap(bitmap);
+    }
+    missing.resize(ChainBytes(levels) - end);
+    EncodeLevels(bitmap, source.Code, levels, held, missing.data(), workers);
+  }
+
+  stream.resize(ChainBytes(levels));
+  TDDSHeader header;
+  BuildDDSHeader(source.Width, source.Height, static_cast<int>(levels.size()), header, source.Code);
+  std::memcpy(stream.data(), header.data(), header.size());
+  uint8_t* level = stream.data() + kDDSHeaderSize;
+  for (size_t j = 0; j < held; ++j) {
+    const int width = LevelSide(source.Width, j);
+    const int height = LevelSide(source.Height, j);
+    if (workers != nullptr) {
+      ShadeDXTLevel(*workers, shade, level, dxt1, width, height);
+    } else {
+      shade.ShadeLevelRows(level, dxt1, width, height, 0, (height + 3) >> 2);
+    }
+    level += levels[j];
+  }
+  if (!missing.empty()) std::memcpy(level, missing.data(), missing.size());
 }
 
 }  // namespace
@@ -250,7 +338,7 @@ RResult CreateColorDDS(const std::string& fileName, int width, int height, bool 
     const uint32_t value = ParseColor(color);
     TBitmap bitmap(width, height, value);
     const std::vector<uint8_t> file =
-        EncodeTexture(bitmap, alpha ? kDDSCodeDxt5 : kDDSCodeDxt1, mipMaps);
+        EncodeDDSTexture(std::move(bitmap), alpha ? kDDSCodeDxt5 : kDDSCodeDxt1, mipMaps);
     ClearLastFileError();
     if (!WriteFileBytes(fileName, file.data(), file.size())) {
       return RResult::Failure(LastFileErrorOr("Cannot write \"" + fileName + "\""));
@@ -276,6 +364,12 @@ RResult RepaintDDS(std::vector<uint8_t>& stream, const std::string& color, int d
     if (std::string why = ReadSource(stream, source); !why.empty()) {
       return RResult::Failure(std::move(why));
     }
+    if (!ownAlpha && divisor == 0) {
+      // A colour without alpha keeps the texture's transparency: the blocks take the colour and
+      // keep their alpha halves and transparent texels.
+      ChangeBlocks(stream, source, TBlockShade::ToColor(value), workers);
+      return RResult::Success();
+    }
     const int width = divisor != 0 ? std::max(4, source.Width / divisor) : source.Width;
     const int height = divisor != 0 ? std::max(4, source.Height / divisor) : source.Height;
     TBitmap bitmap;
@@ -284,18 +378,12 @@ RResult RepaintDDS(std::vector<uint8_t>& stream, const std::string& color, int d
       bitmap = TBitmap(width, height, value);
     } else {
       bitmap = DecodeTopLevel(stream, source, workers);
-      if (divisor != 0) {
-        TBitmap smaller(width, height);
-        ResampleBitmap(bitmap, smaller);
-        bitmap = std::move(smaller);
-      }
-      ForEachRows(workers, bitmap, [&](int first, int count) {
-        uint32_t* pixel = bitmap.ScanLine(first);
-        uint32_t* const end = pixel + static_cast<size_t>(count) * bitmap.Width;
-        for (; pixel != end; ++pixel) *pixel = (*pixel & 0xFF000000u) | (value & 0x00FFFFFFu);
-      });
+      TBitmap smaller(width, height);
+      ResampleBitmap(bitmap, smaller);
+      bitmap = std::move(smaller);
+      ChangePixels(bitmap, TBlockShade::ToColor(value), workers);
     }
-    stream = EncodeTexture(bitmap, source.Code, source.MipMaps, workers);
+    stream = EncodeDDSTexture(std::move(bitmap), source.Code, source.MipMaps, workers);
     return RResult::Success();
   } catch (const std::exception& error) {
     return RResult::Failure(FailureText(error));
@@ -305,6 +393,22 @@ RResult RepaintDDS(std::vector<uint8_t>& stream, const std::string& color, int d
 }
 
 RResult ShadeDDS(std::vector<uint8_t>& stream, int percent, TWorkerPool* workers) {
+  if (percent < 0 || percent > 100) return ShadeDDSPixels(stream, percent, workers);
+  try {
+    TDDSSource source;
+    if (std::string why = ReadSource(stream, source); !why.empty()) {
+      return RResult::Failure(std::move(why));
+    }
+    ChangeBlocks(stream, source, TBlockShade(percent), workers);
+    return RResult::Success();
+  } catch (const std::exception& error) {
+    return RResult::Failure(FailureText(error));
+  } catch (...) {
+    return RResult::Failure("unknown error");
+  }
+}
+
+RResult ShadeDDSPixels(std::vector<uint8_t>& stream, int percent, TWorkerPool* workers) {
   try {
     TDDSSource source;
     if (std::string why = ReadSource(stream, source); !why.empty()) {
@@ -340,7 +444,7 @@ RResult ShadeDDS(std::vector<uint8_t>& stream, int percent, TWorkerPool* workers
       return RResult::Failure("shading by " + std::to_string(percent) +
                               "% leaves the colour range");
     }
-    stream = EncodeTexture(bitmap, source.Code, source.MipMaps, workers);
+    stream = EncodeDDSTexture(std::move(bitmap), source.Code, source.MipMaps, workers);
     return RResult::Success();
   } catch (const std::exception& error) {
     return RResult::Failure(FailureText(error));

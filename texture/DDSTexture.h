@@ -10,6 +10,7 @@
 
 #include "platform/Exception.h"
 #include "platform/Result.h"
+#include "texture/Bitmap.h"
 
 namespace pallograph {
 
@@ -56,19 +57,35 @@ RResult CreateColorDDS(const std::string& fileName, int width, int height, bool 
 // CreateColorDDS with 4x4 pixels and no mip chain.
 RResult CreateColorDDS4x4(const std::string& fileName, const std::string& color, bool alpha);
 
+// A new file image of the bitmap (consumed): the header and, with mipMaps, the full chain made by
+// halving, every level encoded. Throws ETextureError for a chain of more than kMaxMipLevels.
+// `workers` as for RepaintDDS.
+std::vector<uint8_t> EncodeDDSTexture(TBitmap bitmap, uint8_t code, bool mipMaps,
+                                      TWorkerPool* workers = nullptr);
+
 // `stream` holds a whole DXT1 or DXT5 DDS file. On success it holds the texture repainted in
-// `color` (with its own alpha when the text has eight digits, else keeping the decoded alpha),
-// same format, one level or a full chain as the source had. A non-zero divisor shrinks each
-// side by it first (not below 4). On failure the bytes are unchanged, and the result says why
-// (not a DDS file, a format other than DXT1/DXT5, data shorter than the header says, ...).
-// With `workers` every step of every level is split into bands on them (the caller may be one
-// of them); without, large levels go to the parallel encoder. The bytes are the same.
+// `color`, same format, one level or a full chain as the source had (a source whose header
+// counts several levels). With its own alpha (eight digits) every texel becomes the colour. A
+// six-digit colour keeps the texture's transparency: each level the source holds keeps its DXT5
+// alpha blocks and DXT1 transparent texels byte for byte, and its colour halves take the colour;
+// only the levels missing from its chain are made by halving and encoding. A non-zero divisor
+// shrinks each side by it first (not below 4). On failure the bytes are unchanged, and the result
+// says why (not a DDS file, a format other than DXT1/DXT5, data shorter than the header says,
+// ...). With `workers` every step of every level is split into bands on them (the caller may be
+// one of them); without, large levels go to the parallel encoder. The bytes are the same.
 RResult RepaintDDS(std::vector<uint8_t>& stream, const std::string& color, int divisor = 0,
                    TWorkerPool* workers = nullptr);
 
 // Scales B, G and R of every pixel by percent / 100 (alpha kept); fails, leaving the bytes
 // unchanged, when a channel would leave 0..255 or the texture cannot be read; the result says why.
-// `workers` as for RepaintDDS.
+// For percent 0..100 the shade works on the compressed blocks (texture/BlockShade.h) of every
+// level the source holds, keeping DXT5 alpha blocks and DXT1 transparent texels byte for byte
+// (100 keeps every block); only the levels missing from its chain are made by halving and
+// encoding. `workers` as for RepaintDDS.
 RResult ShadeDDS(std::vector<uint8_t>& stream, int percent, TWorkerPool* workers = nullptr);
+// The same shade by decoding the top level, scaling its pixels and encoding the texture again
+// with a freshly halved chain: what ShadeDDS does for a percent outside 0..100, and the reference
+// its block path is measured against.
+RResult ShadeDDSPixels(std::vector<uint8_t>& stream, int percent, TWorkerPool* workers = nullptr);
 
 }  // namespace pallograph

@@ -4,6 +4,7 @@
 
 #include "texture/BlockDecoder.h"
 #include "texture/BlockEncoder.h"
+#include "texture/BlockShade.h"
 #include "texture/ColorSet.h"
 #include "texture/WorkerPool.h"
 
@@ -38,6 +39,14 @@ void EncodeDXTLevel(TWorkerPool& workers, uint8_t* dst, bool dxt1, const TBitmap
               [&](int first, int count) {
                 EncodeDXTImageRows(dst, flags, bitmap.Width, ReadBitmapBlock, bitmap, bitmap.Height,
                                    first, count);
+              });
+}
+
+void ShadeDXTLevel(TWorkerPool& workers, const TBlockShade& shade, uint8_t* level, bool dxt1,
+                   int width, int height) {
+  ForEachBand(workers, (height + 3) >> 2, (width + 3) >> 2, kShadeBandBlocks,
+              [&](int first, int count) {
+                shade.ShadeLevelRows(level, dxt1, width, height, first, count);
               });
 }
 
