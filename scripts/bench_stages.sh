@@ -15,7 +15,9 @@
 # ceiling is N x (one processor) / (the N runs at once): what N processors give N wholly
 # independent runs. The share is the all-processor speed-up over the ceiling of the same round.
 # Prints medians over the rounds (shares: median of the rounds' shares) and the peak resident
-# memory (/usr/bin/time) of the one- and all-processor runs.
+# memory (/usr/bin/time) of the one- and all-processor runs; per mod the I/O floor measured in
+# the same rounds (7z extracts the entries the program packed and stores them in a zip) and the
+# all-processor time over it; with a baseline, the baseline's time over this build's, per round.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 dir="$(realpath -m "${1:-$root/build-bench}")"
@@ -114,33 +116,57 @@ ceiling() {
   echo "$(now) - $start" | bc
 }
 
-declare -A one all together rss1 rssN
-# The I/O floor of the space.bin stage: 7z extracts the same files and packs them stored.
-floor_spacebin() {
-  local out="$work/floor" start
+declare -A one all together rss1 rssN floors
+# The I/O floor of a stage: 7z extracts the entries of the package the program wrote from the
+# client's packages, and packs them stored. The entries are listed once per mod, from the
+# package of the first timed run, one list file per client package that holds some of them.
+floor_lists() {  # mod
+  local lists="$work/floor-lists-$1"
+  [ -d "$lists" ] && return
+  mkdir -p "$lists"
+  "$python" - "$clients/$1-0" "$lists" <<'PY'
+import glob, os, sys, zipfile
+client, lists = sys.argv[1], sys.argv[2]
+wanted = set()
+for package in glob.glob(os.path.join(client, "mods", "*", "*.wotmod")):
+    with zipfile.ZipFile(package) as z:
+        wanted |= {n[len("res/"):].lower() for n in z.namelist() if n.lower().startswith("res/")
+                   and not n.endswith("/")}
+for i, package in enumerate(sorted(glob.glob(os.path.join(client, "res", "packages", "*.pkg")))):
+    with zipfile.ZipFile(package) as z:
+        names = [n for n in z.namelist() if n.lower() in wanted]
+    if names:
+        with open(os.path.join(lists, f"{i:04d}.list"), "w") as f:
+            f.write(package + "\n" + "\n".join(names) + "\n")
+PY
+}
+floor() {  # mod: prints the seconds of 7z x of the stage's entries + 7z a -tzip -mx0
+  local out="$work/floor" start list
   rm -rf "$out"
   sync
   start=$(now)
-  for package in "$clients"/spacebin-0/res/packages/[0-9]*.pkg; do
-    7z x -y -bso0 -bsp0 -o"$out/res" "$package" 'spaces/*/space.bin' >/dev/null
+  for list in "$work/floor-lists-$1"/*.list; do
+    [ -f "$list" ] || continue
+    tail -n +2 "$list" >"$work/floor-names"
+    7z x -y -bso0 -bsp0 -o"$out/res" "$(head -1 "$list")" @"$work/floor-names" >/dev/null
   done
   (cd "$out" && 7z a -tzip -mx0 -bso0 -bsp0 ../floor.zip . >/dev/null)
   echo "$(now) - $start" | bc
   rm -rf "$out" "$work/floor.zip"
 }
 
-floors=""
 for ((round = 0; round < rounds; ++round)); do
   for mod in "${mods[@]}"; do
     for p in "${!programs[@]}"; do
       key="$mod/$p"
       read -r t1 m1 < <(run "${programs[$p]}" "$mod" 0 0)
       read -r tn mn < <(run "${programs[$p]}" "$mod" 0)
+      floor_lists "$mod"
       tc="$(ceiling "${programs[$p]}" "$mod")"
       one[$key]+="$t1 "; all[$key]+="$tn "; together[$key]+="$tc "
       rss1[$key]+="$m1 "; rssN[$key]+="$mn "
     done
-    [ "$mod" = spacebin ] && floors+="$(floor_spacebin) "
+    floors[$mod]+="$(floor "$mod") "
   done
 done
 
@@ -169,9 +195,27 @@ for mod in "${mods[@]}"; do
       "$(echo "$(median ${rssN[$key]}) / 1024" | bc -l)"
     echo "    rounds: 1 proc ${one[$key]}| $processors proc ${all[$key]}| $processors at once ${together[$key]}"
   done
-  if [ "$mod" = spacebin ]; then
+  # shellcheck disable=SC2086
+  floor_median="$(median ${floors[$mod]})"
+  printf '%-30s %-11s %8s %8.2f   (7z x of the same entries + 7z a -tzip -mx0; rounds %s)\n' "" \
+    "7z floor" "" "$floor_median" "${floors[$mod]}"
+  for p in "${!programs[@]}"; do
+    read -ra tns <<<"${all[$mod/$p]}"
     # shellcheck disable=SC2086
-    printf '%-30s %-11s %8s %8.2f   (7z x of the same space.bin files + 7z a -tzip -mx0)\n' "" \
-      "7z floor" "" "$(median $floors)"
+    printf '%-30s %-11s %s proc time / floor: %.2f\n' "" "${labels[$p]}" "$processors" \
+      "$(echo "$(median "${tns[@]}") / $floor_median" | bc -l)"
+  done
+  if [ "${#programs[@]}" -gt 1 ]; then
+    read -ra base1 <<<"${one[$mod/1]}"
+    read -ra baseN <<<"${all[$mod/1]}"
+    read -ra own1 <<<"${one[$mod/0]}"
+    read -ra ownN <<<"${all[$mod/0]}"
+    ratios1=() ratiosN=()
+    for i in "${!own1[@]}"; do
+      ratios1+=("$(echo "${base1[$i]} / ${own1[$i]}" | bc -l)")
+      ratiosN+=("$(echo "${baseN[$i]} / ${ownN[$i]}" | bc -l)")
+    done
+    printf '%-30s %-11s baseline time / this build'"'"'s, same round: 1 proc %.2fx, %s proc %.2fx\n' \
+      "" "" "$(median "${ratios1[@]}")" "$processors" "$(median "${ratiosN[@]}")"
   fi
 done
