@@ -9,8 +9,9 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 dir="$(realpath -m "${1:-$root/build-bench}")"
 python=/usr/bin/python3
 [ -x "$python" ] || python="$(command -v python3)"
-cmake -S "$root" -B "$dir" -G Ninja -DPython3_EXECUTABLE="$python" -DPALLOGRAPH_BENCH=ON \
+# Release, as users build it, in a folder of its own.
+cmake -S "$root" -B "$dir/shade" -G Ninja -DPython3_EXECUTABLE="$python" -DPALLOGRAPH_BENCH=ON \
   -DPALLOGRAPH_TESTS=OFF -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$dir" --target shade_bench -j2
+cmake --build "$dir/shade" --target shade_bench -j2
 bash "$root/scripts/bench_corpus.sh" "$dir"
-PALLOGRAPH_BENCH_CORPUS="$dir/corpus" "$dir/bench/shade_bench" "${@:2}"
+PALLOGRAPH_BENCH_CORPUS="$dir/corpus" "$dir/shade/bench/shade_bench" "${@:2}"
