@@ -74,16 +74,23 @@ uint64_t ChainBlocks(const std::vector<uint8_t>& file) {
   return blocks;
 }
 
+// Absolute errors: their mean over every texel, their mean weighted by the source texel's alpha
+// (what shows where the alpha is a blend mask), and the largest.
 struct TError {
   double Sum = 0;
   double Count = 0;
+  double WeightedSum = 0;
+  double Weights = 0;
   int Max = 0;
-  void Add(int d) {
+  void Add(int d, int alpha) {
     Sum += d;
     Count += 1;
+    WeightedSum += static_cast<double>(d) * alpha;
+    Weights += alpha;
     Max = std::max(Max, d);
   }
   double Mean() const { return Count > 0 ? Sum / Count : 0.0; }
+  double WeightedMean() const { return Weights > 0 ? WeightedSum / Weights : 0.0; }
 };
 
 struct TQuality {
@@ -102,7 +109,8 @@ void Measure(const std::vector<TBitmap>& source, const std::vector<uint8_t>& sha
       const uint32_t s = source[j].Pixels[i], t = shaded[j].Pixels[i];
       for (int c = 0; c < 3; ++c) {
         const int ideal = static_cast<int>((s >> (8 * c)) & 0xFF) * percent / 100;
-        error.Add(std::abs(static_cast<int>((t >> (8 * c)) & 0xFF) - ideal));
+        error.Add(std::abs(static_cast<int>((t >> (8 * c)) & 0xFF) - ideal),
+                  static_cast<int>(s >> 24));
       }
       if (dxt1 && (s >> 24) != (t >> 24)) quality.AlphaKept = false;
     }
@@ -152,7 +160,9 @@ int main(int argc, char** argv) {
   const int percents[] = {10, 40, 70, 100};
   std::printf("Shade on blocks against decode-scale-encode, %zu corpus textures, full mip chains\n",
               corpus.size());
-  std::printf("RGB error against the ideal in levels (mean / max), top level and lower levels\n");
+  std::printf(
+      "RGB error against the ideal in levels (mean, mean weighted by alpha, max), top level and "
+      "lower levels\n");
   std::printf("%-6s %4s  %-22s %-22s %-22s %-22s %s\n", "source", "%", "blocks: top",
               "blocks: lower", "pixels: top", "pixels: lower", "alpha kept (blocks/pixels)");
   for (const bool dxt1 : {true, false}) {
@@ -206,11 +216,12 @@ int main(int argc, char** argv) {
           pixelTimes.push_back(std::chrono::duration<double>(end - middle).count());
         }
       }
-      char cells[4][40];
+      char cells[4][48];
       const TError* errors[4] = {&blockQuality.Top, &blockQuality.Lower, &pixelQuality.Top,
                                  &pixelQuality.Lower};
       for (int i = 0; i < 4; ++i) {
-        std::snprintf(cells[i], sizeof(cells[i]), "%.3f / %d", errors[i]->Mean(), errors[i]->Max);
+        std::snprintf(cells[i], sizeof(cells[i]), "%.3f %.3f %d", errors[i]->Mean(),
+                      errors[i]->WeightedMean(), errors[i]->Max);
       }
       // Per-texture medians summed: the time of one pass over the corpus.
       double blockTotal = 0, pixelTotal = 0;

@@ -228,6 +228,43 @@ PALLOGRAPH_LANE TFit<L> BracketFit(const TModel<L>& model, const typename L::V* 
   return fit;
 }
 
+// Channel C of the bracketing fit of the source's own mapping: BracketChannel with the weights
+// 3, 0, 2, 1, where classes 0 and 1 lie on the endpoints themselves and so depend on one of them.
+template <class L, int C>
+PALLOGRAPH_LANE void IdentityChannel(const TModel<L>& model, const TNormal<L>& n, TFit<L>& fit) {
+  using V = typename L::V;
+  const V w[4] = {K<L>(3), K<L>(0), K<L>(2), K<L>(1)};
+  V numA, numB;
+  Numerators<L, C>(model, n, w, numA, numB);
+  const V startLow = FloorEndpoint<L, C>(L::Quotient(numA, n.Divisor));
+  const V endLow = FloorEndpoint<L, C>(L::Quotient(numB, n.Divisor));
+  const V starts[2] = {startLow, L::Min(L::Add(startLow, K<L>(1)), K<L>(kTop[C]))};
+  const V ends[2] = {endLow, L::Min(L::Add(endLow, K<L>(1)), K<L>(kTop[C]))};
+  const V xa[2] = {Expand<L, C>(starts[0]), Expand<L, C>(starts[1])};
+  const V xb[2] = {Expand<L, C>(ends[0]), Expand<L, C>(ends[1])};
+  const V* ideal = model.Ideal[C];
+  const V startErrors[2] = {Square<L>(model.Count[0], L::Sub(xa[0], ideal[0])),
+                            Square<L>(model.Count[0], L::Sub(xa[1], ideal[0]))};
+  const V endErrors[2] = {Square<L>(model.Count[1], L::Sub(xb[0], ideal[1])),
+                          Square<L>(model.Count[1], L::Sub(xb[1], ideal[1]))};
+  V best = K<L>(INT32_MAX), start = starts[0], end = ends[0];
+  for (int p = 0; p < 4; ++p) {
+    const V a = xa[p >> 1], b = xb[p & 1];
+    const V third = Third<L>(L::Add(L::Add(a, a), b));
+    const V twoThirds = Third<L>(L::Add(a, L::Add(b, b)));
+    const V error = L::Add(L::Add(startErrors[p >> 1], endErrors[p & 1]),
+                           L::Add(Square<L>(model.Count[2], L::Sub(third, ideal[2])),
+                                  Square<L>(model.Count[3], L::Sub(twoThirds, ideal[3]))));
+    const auto better = L::Less(error, best);
+    best = L::Select(better, error, best);
+    start = L::Select(better, starts[p >> 1], start);
+    end = L::Select(better, ends[p & 1], end);
+  }
+  fit.Error = L::Add(fit.Error, best);
+  fit.Start = L::Or(fit.Start, L::template ShiftLeft<kShift[C]>(start));
+  fit.End = L::Or(fit.End, L::template ShiftLeft<kShift[C]>(end));
+}
+
 // Channel C of the one-colour fit: every class on entry 2, the endpoints from the one-colour
 // table for the classes' mean.
 template <class L, int C>
@@ -364,8 +401,14 @@ uint32_t FitLanes(const TShadeChannels& channels, bool dxt1, TShadeBatch& batch,
   V members[4];
   const TModel<L> model = Model<L>(channels, batch, at, members);
   const V identityWeights[4] = {K<L>(3), K<L>(0), K<L>(2), K<L>(1)};
-  const V identityEntries[4] = {K<L>(0), K<L>(1), K<L>(2), K<L>(3)};
-  TFit<L> fit = BracketFit<L>(model, identityWeights, identityEntries);
+  const TNormal<L> identity = Normal<L>(model, identityWeights);
+  TFit<L> fit;
+  fit.Start = fit.End = fit.Error = K<L>(0);
+  for (int k = 0; k < 4; ++k) fit.Map[k] = K<L>(k);
+  IdentityChannel<L, 0>(model, identity, fit);
+  IdentityChannel<L, 1>(model, identity, fit);
+  IdentityChannel<L, 2>(model, identity, fit);
+  fit.Error = L::Select(identity.Fits, fit.Error, K<L>(INT32_MAX));
   TFit<L> one;
   one.Start = one.End = one.Error = K<L>(0);
   const V reciprocal = L::Lookup(kReciprocals.data(), model.Total);
