@@ -86,20 +86,53 @@ def check_solid(package, entry, color):
     return image.size, source_header
 
 
+def dds_levels(data):
+    """(fourcc, [(offset, size) of each level the header counts and the data holds])."""
+    height, width = struct.unpack("<II", data[12:20])
+    count = max(1, struct.unpack("<I", data[28:32])[0])
+    fourcc = data[84:88]
+    block = 8 if fourcc == b"DXT1" else 16
+    levels, offset = [], 128
+    for _ in range(count):
+        size = ((width + 3) // 4) * ((height + 3) // 4) * block
+        if offset + size > len(data):
+            break
+        levels.append((offset, size))
+        offset += size
+        width, height = max(1, width // 2), max(1, height // 2)
+    return fourcc, levels
+
+
 def check_shaded(package, entry, source_package, source_entry, percent):
-    shaded = decode(read_entry(package, entry))
-    source = decode(read_entry(source_package, source_entry))
+    """Shaded on the blocks: every colour near percent of the source's, the source's alpha (DXT5
+    alpha halves byte for byte in every level the source holds, DXT1 transparency texel for
+    texel), a full chain where the source has several levels."""
+    shaded_data = read_entry(package, entry)
+    source_data = read_entry(source_package, source_entry)
+    shaded, source = decode(shaded_data), decode(source_data)
     if shaded.size != source.size:
         fail("size changed")
     worst = 0
     for a, b in zip(shaded.getdata(), source.getdata()):
         for c in range(3):
             worst = max(worst, abs(a[c] - b[c] * percent // 100))
-        if abs(a[3] - b[3]) > 20:
+        if a[3] != b[3]:
             fail(f"alpha changed: {a} from {b}")
-    if worst > 40:
+    if worst > 16:
         fail(f"shaded colours off by {worst}")
-
+    fourcc, source_levels = dds_levels(source_data)
+    shaded_fourcc, shaded_levels = dds_levels(shaded_data)
+    if shaded_fourcc != fourcc:
+        fail(f"format {shaded_fourcc} from {fourcc}")
+    if struct.unpack("<I", source_data[28:32])[0] > 1:
+        width, height = struct.unpack("<II", source_data[16:20] + source_data[12:16])
+        if len(shaded_levels) != max(width, height).bit_length():
+            fail(f"{len(shaded_levels)} levels, not a full chain")
+    if fourcc == b"DXT5":
+        for (offset, size), _ in zip(source_levels, shaded_levels):
+            for at in range(offset, offset + size, 16):
+                if shaded_data[at:at + 8] != source_data[at:at + 8]:
+                    fail(f"alpha block at byte {at} changed")
 
 CRASH_FX = b"shaders/std_effects/PBS_tank_crash.fx"
 TANK_FX = b"shaders/std_effects/PBS_tank.fx"
