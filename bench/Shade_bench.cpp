@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchCorpus.h"
 #include "texture/BlockDecoder.h"
 #include "texture/BlockShade.h"
 #include "texture/DDSTexture.h"
@@ -26,18 +27,6 @@
 
 namespace pallograph {
 namespace {
-
-// Raw corpus file: "width height\n" then width * height pixels B, G, R, A.
-bool LoadRaw(const std::string& path, TBitmap& bitmap) {
-  std::ifstream in(path, std::ios::binary);
-  int width = 0, height = 0;
-  if (!(in >> width >> height) || width <= 0 || height <= 0) return false;
-  in.get();
-  bitmap = TBitmap(width, height);
-  in.read(reinterpret_cast<char*>(bitmap.Pixels.data()),
-          static_cast<std::streamsize>(bitmap.Pixels.size() * 4));
-  return static_cast<bool>(in);
-}
 
 uint32_t Get32(const std::vector<uint8_t>& file, size_t offset) {
   uint32_t value;
@@ -136,26 +125,9 @@ double Median(std::vector<double> values) {
 
 int main(int argc, char** argv) {
   using namespace pallograph;
-  const char* folder = std::getenv("PALLOGRAPH_BENCH_CORPUS");
-  if (folder == nullptr) {
-    std::fprintf(stderr, "set PALLOGRAPH_BENCH_CORPUS to a folder of .raw textures\n");
-    return 2;
-  }
   const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 3;
-  std::vector<std::string> paths;
-  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-    if (entry.path().extension() == ".raw") paths.push_back(entry.path().string());
-  }
-  std::sort(paths.begin(), paths.end());
-  std::vector<TBitmap> corpus;
-  for (const std::string& path : paths) {
-    TBitmap bitmap;
-    if (LoadRaw(path, bitmap)) corpus.push_back(std::move(bitmap));
-  }
-  if (corpus.empty()) {
-    std::fprintf(stderr, "no textures in %s\n", folder);
-    return 2;
-  }
+  const std::vector<TBitmap> corpus = bench::LoadCorpus();
+  if (corpus.empty()) return 2;
   OverrideCPUCount(1);  // both paths on one thread
   const int percents[] = {10, 40, 70, 100};
   std::printf("Shade on blocks against decode-scale-encode, %zu corpus textures, full mip chains\n",

@@ -20,6 +20,7 @@
 #include <thread>
 #include <vector>
 
+#include "BenchCorpus.h"
 #include "texture/BlockDecoder.h"
 #include "texture/BlockEncoder.h"
 #include "texture/ParallelEncoder.h"
@@ -33,18 +34,6 @@ namespace {
 
 std::vector<TBitmap> gCorpus;
 TBitmap gLarge;  // 2048 x 2048 tiled from the corpus
-
-// Raw corpus file: "width height\n" then width * height pixels B, G, R, A.
-bool LoadRaw(const std::string& path, TBitmap& bitmap) {
-  std::ifstream in(path, std::ios::binary);
-  int width = 0, height = 0;
-  if (!(in >> width >> height) || width <= 0 || height <= 0) return false;
-  in.get();
-  bitmap = TBitmap(width, height);
-  in.read(reinterpret_cast<char*>(bitmap.Pixels.data()),
-          static_cast<std::streamsize>(bitmap.Pixels.size() * 4));
-  return static_cast<bool>(in);
-}
 
 double Pixels(const std::vector<TBitmap>& images) {
   double pixels = 0;
@@ -332,20 +321,7 @@ void BM_Encode(benchmark::State& state, TEncoder encoder, bool dxt1) {
 
 int main(int argc, char** argv) {
   using namespace pallograph;
-  const char* folder = std::getenv("PALLOGRAPH_BENCH_CORPUS");
-  if (folder == nullptr) {
-    std::fprintf(stderr, "set PALLOGRAPH_BENCH_CORPUS to a folder of .raw textures\n");
-    return 2;
-  }
-  std::vector<std::filesystem::path> files;
-  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-    if (entry.path().extension() == ".raw") files.push_back(entry.path());
-  }
-  std::sort(files.begin(), files.end());
-  for (const auto& path : files) {
-    TBitmap bitmap;
-    if (LoadRaw(path.string(), bitmap)) gCorpus.push_back(std::move(bitmap));
-  }
+  gCorpus = bench::LoadCorpus();
   if (gCorpus.empty()) return 2;
   gLarge = TBitmap(2048, 2048);
   for (int y = 0; y < 2048; ++y) {

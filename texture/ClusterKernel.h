@@ -16,17 +16,6 @@
 #include "texture/ClusterFit.h"
 #include "texture/Simd.h"
 
-#if defined(__clang__)
-#define PALLOGRAPH_INLINE inline __attribute__((always_inline))
-#define PALLOGRAPH_UNROLL _Pragma("unroll")
-#elif defined(__GNUC__)
-#define PALLOGRAPH_INLINE inline __attribute__((always_inline))
-#define PALLOGRAPH_UNROLL _Pragma("GCC unroll 4")
-#else
-#define PALLOGRAPH_INLINE __forceinline
-#define PALLOGRAPH_UNROLL
-#endif
-
 namespace pallograph::cluster {
 namespace {
 

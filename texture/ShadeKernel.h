@@ -78,13 +78,13 @@ constexpr std::array<int32_t, 17> BuildReciprocals() {
 constexpr std::array<int32_t, 17> kReciprocals = BuildReciprocals();
 
 template <class L>
-PALLOGRAPH_LANE typename L::V K(int32_t value) {
+PALLOGRAPH_INLINE typename L::V K(int32_t value) {
   return L::Splat(value);
 }
 
 // The expansion of a grid endpoint of channel C to 8 bits (bit replication).
 template <class L, int C>
-PALLOGRAPH_LANE typename L::V Expand(typename L::V g) {
+PALLOGRAPH_INLINE typename L::V Expand(typename L::V g) {
   if constexpr (C == 1) {
     return L::Or(L::template ShiftLeft<2>(g), L::template ShiftRight<4>(g));
   } else {
@@ -95,7 +95,7 @@ PALLOGRAPH_LANE typename L::V Expand(typename L::V g) {
 // The largest grid endpoint of channel C whose expansion is at most v (0..255): (16v + 15) / 65
 // or (4v + 3) / 33 rounded down, through a multiplication that is exact over that range.
 template <class L, int C>
-PALLOGRAPH_LANE typename L::V FloorEndpoint(typename L::V v) {
+PALLOGRAPH_INLINE typename L::V FloorEndpoint(typename L::V v) {
   if constexpr (C == 1) {
     return L::template ShiftRight<18>(
         L::Mul(L::Add(L::template ShiftLeft<4>(v), K<L>(15)), K<L>(4033)));
@@ -107,18 +107,18 @@ PALLOGRAPH_LANE typename L::V FloorEndpoint(typename L::V v) {
 
 // x / 3 rounded down, for 0 <= x <= 765.
 template <class L>
-PALLOGRAPH_LANE typename L::V Third(typename L::V x) {
+PALLOGRAPH_INLINE typename L::V Third(typename L::V x) {
   return L::template ShiftRight<16>(L::Mul(x, K<L>(21846)));
 }
 
 template <class L>
-PALLOGRAPH_LANE typename L::V Square(typename L::V count, typename L::V d) {
+PALLOGRAPH_INLINE typename L::V Square(typename L::V count, typename L::V d) {
   return L::Mul(count, L::Mul(d, d));
 }
 
 // The palette entry of weight w (in thirds) between expanded endpoints a and b.
 template <class L>
-PALLOGRAPH_LANE typename L::V Entry(typename L::V w, typename L::V a, typename L::V b) {
+PALLOGRAPH_INLINE typename L::V Entry(typename L::V w, typename L::V a, typename L::V b) {
   return Third<L>(L::Add(L::Mul(w, a), L::Mul(L::Sub(K<L>(3), w), b)));
 }
 
@@ -152,7 +152,7 @@ struct TNormal {
 };
 
 template <class L>
-PALLOGRAPH_LANE TNormal<L> Normal(const TModel<L>& model, const typename L::V* w) {
+PALLOGRAPH_INLINE TNormal<L> Normal(const TModel<L>& model, const typename L::V* w) {
   using V = typename L::V;
   V sumWeight = K<L>(0), sumWeight2 = K<L>(0);
   for (int k = 0; k < 4; ++k) {
@@ -171,8 +171,9 @@ PALLOGRAPH_LANE TNormal<L> Normal(const TModel<L>& model, const typename L::V* w
 
 // The numerators of the least-squares endpoints of channel C (times the determinant).
 template <class L, int C>
-PALLOGRAPH_LANE void Numerators(const TModel<L>& model, const TNormal<L>& n, const typename L::V* w,
-                                typename L::V& numA, typename L::V& numB) {
+PALLOGRAPH_INLINE void Numerators(const TModel<L>& model, const TNormal<L>& n,
+                                  const typename L::V* w, typename L::V& numA,
+                                  typename L::V& numB) {
   using V = typename L::V;
   V r1 = K<L>(0);
   for (int k = 0; k < 4; ++k) r1 = L::Add(r1, L::Mul(w[k], model.Weighted[C][k]));
@@ -181,42 +182,74 @@ PALLOGRAPH_LANE void Numerators(const TModel<L>& model, const TNormal<L>& n, con
   numB = L::Mul(K<L>(3), L::Sub(L::Mul(n.M11, r2), L::Mul(n.M12, r1)));
 }
 
-// Channel C of the bracketing fit for weights w: of the four pairs of the grid endpoints that
-// bracket the least-squares endpoints (low start, low end first; then low, high; high, low;
-// high, high), the first with the least error.
+// The grid endpoints of channel C that bracket the least-squares endpoints for weights w: the
+// largest whose expansion is at most the quotient, and the next one up; and their expansions.
+template <class L>
+struct TBrackets {
+  using V = typename L::V;
+  V Starts[2], Ends[2];  // grid endpoints
+  V Xa[2], Xb[2];        // their expansions
+};
+
 template <class L, int C>
-PALLOGRAPH_LANE void BracketChannel(const TModel<L>& model, const TNormal<L>& n,
-                                    const typename L::V* w, TFit<L>& fit) {
+PALLOGRAPH_INLINE TBrackets<L> Brackets(const TModel<L>& model, const TNormal<L>& n,
+                                        const typename L::V* w) {
   using V = typename L::V;
   V numA, numB;
   Numerators<L, C>(model, n, w, numA, numB);
-  const V startLow = FloorEndpoint<L, C>(L::Quotient(numA, n.Divisor));
-  const V endLow = FloorEndpoint<L, C>(L::Quotient(numB, n.Divisor));
-  const V starts[2] = {startLow, L::Min(L::Add(startLow, K<L>(1)), K<L>(kTop[C]))};
-  const V ends[2] = {endLow, L::Min(L::Add(endLow, K<L>(1)), K<L>(kTop[C]))};
-  const V xa[2] = {Expand<L, C>(starts[0]), Expand<L, C>(starts[1])};
-  const V xb[2] = {Expand<L, C>(ends[0]), Expand<L, C>(ends[1])};
-  V best = K<L>(INT32_MAX), start = starts[0], end = ends[0];
+  TBrackets<L> b;
+  b.Starts[0] = FloorEndpoint<L, C>(L::Quotient(numA, n.Divisor));
+  b.Ends[0] = FloorEndpoint<L, C>(L::Quotient(numB, n.Divisor));
+  b.Starts[1] = L::Min(L::Add(b.Starts[0], K<L>(1)), K<L>(kTop[C]));
+  b.Ends[1] = L::Min(L::Add(b.Ends[0], K<L>(1)), K<L>(kTop[C]));
+  for (int i = 0; i < 2; ++i) {
+    b.Xa[i] = Expand<L, C>(b.Starts[i]);
+    b.Xb[i] = Expand<L, C>(b.Ends[i]);
+  }
+  return b;
+}
+
+// Of the four pairs (low start, low end first; then low, high; high, low; high, high), the
+// first with the least error(i, j) goes into channel C of the fit.
+template <class L, int C, class TPairError>
+PALLOGRAPH_INLINE void TakeBestPair(const TBrackets<L>& b, const TPairError& error, TFit<L>& fit) {
+  using V = typename L::V;
+  V best = K<L>(INT32_MAX), start = b.Starts[0], end = b.Ends[0];
   for (int p = 0; p < 4; ++p) {
-    V error = K<L>(0);
-    for (int k = 0; k < 4; ++k) {
-      const V d = L::Sub(Entry<L>(w[k], xa[p >> 1], xb[p & 1]), model.Ideal[C][k]);
-      error = L::Add(error, Square<L>(model.Count[k], d));
-    }
-    const auto better = L::Less(error, best);
-    best = L::Select(better, error, best);
-    start = L::Select(better, starts[p >> 1], start);
-    end = L::Select(better, ends[p & 1], end);
+    const V e = error(p >> 1, p & 1);
+    const auto better = L::Less(e, best);
+    best = L::Select(better, e, best);
+    start = L::Select(better, b.Starts[p >> 1], start);
+    end = L::Select(better, b.Ends[p & 1], end);
   }
   fit.Error = L::Add(fit.Error, best);
   fit.Start = L::Or(fit.Start, L::template ShiftLeft<kShift[C]>(start));
   fit.End = L::Or(fit.End, L::template ShiftLeft<kShift[C]>(end));
 }
 
+// Channel C of the bracketing fit for weights w.
+template <class L, int C>
+PALLOGRAPH_INLINE void BracketChannel(const TModel<L>& model, const TNormal<L>& n,
+                                      const typename L::V* w, TFit<L>& fit) {
+  using V = typename L::V;
+  const TBrackets<L> b = Brackets<L, C>(model, n, w);
+  TakeBestPair<L, C>(
+      b,
+      [&](int i, int j) {
+        V error = K<L>(0);
+        for (int k = 0; k < 4; ++k) {
+          const V d = L::Sub(Entry<L>(w[k], b.Xa[i], b.Xb[j]), model.Ideal[C][k]);
+          error = L::Add(error, Square<L>(model.Count[k], d));
+        }
+        return error;
+      },
+      fit);
+}
+
 // The bracketing fit of the mapping whose weights (thirds) per class are w and entries e.
 template <class L>
-PALLOGRAPH_LANE TFit<L> BracketFit(const TModel<L>& model, const typename L::V* w,
-                                   const typename L::V* e) {
+PALLOGRAPH_INLINE TFit<L> BracketFit(const TModel<L>& model, const typename L::V* w,
+                                     const typename L::V* e) {
   const TNormal<L> n = Normal<L>(model, w);
   TFit<L> fit;
   fit.Start = fit.End = fit.Error = K<L>(0);
@@ -231,45 +264,32 @@ PALLOGRAPH_LANE TFit<L> BracketFit(const TModel<L>& model, const typename L::V* 
 // Channel C of the bracketing fit of the source's own mapping: BracketChannel with the weights
 // 3, 0, 2, 1, where classes 0 and 1 lie on the endpoints themselves and so depend on one of them.
 template <class L, int C>
-PALLOGRAPH_LANE void IdentityChannel(const TModel<L>& model, const TNormal<L>& n, TFit<L>& fit) {
+PALLOGRAPH_INLINE void IdentityChannel(const TModel<L>& model, const TNormal<L>& n, TFit<L>& fit) {
   using V = typename L::V;
   const V w[4] = {K<L>(3), K<L>(0), K<L>(2), K<L>(1)};
-  V numA, numB;
-  Numerators<L, C>(model, n, w, numA, numB);
-  const V startLow = FloorEndpoint<L, C>(L::Quotient(numA, n.Divisor));
-  const V endLow = FloorEndpoint<L, C>(L::Quotient(numB, n.Divisor));
-  const V starts[2] = {startLow, L::Min(L::Add(startLow, K<L>(1)), K<L>(kTop[C]))};
-  const V ends[2] = {endLow, L::Min(L::Add(endLow, K<L>(1)), K<L>(kTop[C]))};
-  const V xa[2] = {Expand<L, C>(starts[0]), Expand<L, C>(starts[1])};
-  const V xb[2] = {Expand<L, C>(ends[0]), Expand<L, C>(ends[1])};
+  const TBrackets<L> b = Brackets<L, C>(model, n, w);
   const V* ideal = model.Ideal[C];
-  const V startErrors[2] = {Square<L>(model.Count[0], L::Sub(xa[0], ideal[0])),
-                            Square<L>(model.Count[0], L::Sub(xa[1], ideal[0]))};
-  const V endErrors[2] = {Square<L>(model.Count[1], L::Sub(xb[0], ideal[1])),
-                          Square<L>(model.Count[1], L::Sub(xb[1], ideal[1]))};
-  V best = K<L>(INT32_MAX), start = starts[0], end = ends[0];
-  for (int p = 0; p < 4; ++p) {
-    const V a = xa[p >> 1], b = xb[p & 1];
-    const V third = Third<L>(L::Add(L::Add(a, a), b));
-    const V twoThirds = Third<L>(L::Add(a, L::Add(b, b)));
-    const V error = L::Add(L::Add(startErrors[p >> 1], endErrors[p & 1]),
-                           L::Add(Square<L>(model.Count[2], L::Sub(third, ideal[2])),
-                                  Square<L>(model.Count[3], L::Sub(twoThirds, ideal[3]))));
-    const auto better = L::Less(error, best);
-    best = L::Select(better, error, best);
-    start = L::Select(better, starts[p >> 1], start);
-    end = L::Select(better, ends[p & 1], end);
-  }
-  fit.Error = L::Add(fit.Error, best);
-  fit.Start = L::Or(fit.Start, L::template ShiftLeft<kShift[C]>(start));
-  fit.End = L::Or(fit.End, L::template ShiftLeft<kShift[C]>(end));
+  const V startErrors[2] = {Square<L>(model.Count[0], L::Sub(b.Xa[0], ideal[0])),
+                            Square<L>(model.Count[0], L::Sub(b.Xa[1], ideal[0]))};
+  const V endErrors[2] = {Square<L>(model.Count[1], L::Sub(b.Xb[0], ideal[1])),
+                          Square<L>(model.Count[1], L::Sub(b.Xb[1], ideal[1]))};
+  TakeBestPair<L, C>(
+      b,
+      [&](int i, int j) {
+        const V third = Third<L>(L::Add(L::Add(b.Xa[i], b.Xa[i]), b.Xb[j]));
+        const V twoThirds = Third<L>(L::Add(b.Xa[i], L::Add(b.Xb[j], b.Xb[j])));
+        return L::Add(L::Add(startErrors[i], endErrors[j]),
+                      L::Add(Square<L>(model.Count[2], L::Sub(third, ideal[2])),
+                             Square<L>(model.Count[3], L::Sub(twoThirds, ideal[3]))));
+      },
+      fit);
 }
 
 // Channel C of the one-colour fit: every class on entry 2, the endpoints from the one-colour
 // table for the classes' mean.
 template <class L, int C>
-PALLOGRAPH_LANE void OneColorChannel(const TModel<L>& model, typename L::V reciprocal,
-                                     TFit<L>& fit) {
+PALLOGRAPH_INLINE void OneColorChannel(const TModel<L>& model, typename L::V reciprocal,
+                                       TFit<L>& fit) {
   using V = typename L::V;
   const V mean = L::Min(
       L::template ShiftRight<16>(L::Add(L::Mul(model.Sum[C], reciprocal), K<L>(32768))), K<L>(255));
@@ -288,7 +308,7 @@ PALLOGRAPH_LANE void OneColorChannel(const TModel<L>& model, typename L::V recip
 // The expanded grid endpoint of channel C nearest to num / den (the lower one on a tie), chosen
 // between the two that bracket the quotient by exact integer comparison.
 template <class L, int C>
-PALLOGRAPH_LANE typename L::V NearestEndpoint(typename L::V num, typename L::V den) {
+PALLOGRAPH_INLINE typename L::V NearestEndpoint(typename L::V num, typename L::V den) {
   using V = typename L::V;
   const V g = FloorEndpoint<L, C>(L::Quotient(num, den));
   const V low = Expand<L, C>(g);
@@ -300,8 +320,8 @@ PALLOGRAPH_LANE typename L::V NearestEndpoint(typename L::V num, typename L::V d
 // The error of mapping m with each channel's least-squares endpoints rounded to the nearest grid
 // endpoints; INT32_MAX where the mapping has no line to fit.
 template <class L, int C>
-PALLOGRAPH_LANE typename L::V RoundedChannelError(const TModel<L>& model, const TNormal<L>& n,
-                                                  const typename L::V* w) {
+PALLOGRAPH_INLINE typename L::V RoundedChannelError(const TModel<L>& model, const TNormal<L>& n,
+                                                    const typename L::V* w) {
   using V = typename L::V;
   V numA, numB;
   Numerators<L, C>(model, n, w, numA, numB);
@@ -317,8 +337,8 @@ PALLOGRAPH_LANE typename L::V RoundedChannelError(const TModel<L>& model, const 
 
 // Channel C of the source palette changed by the channels' rule: the ideal value of each class.
 template <class L, int C>
-PALLOGRAPH_LANE void IdealChannel(const TShadeChannels& channels, typename L::V color0,
-                                  typename L::V color1, TModel<L>& model) {
+PALLOGRAPH_INLINE void IdealChannel(const TShadeChannels& channels, typename L::V color0,
+                                    typename L::V color1, TModel<L>& model) {
   using V = typename L::V;
   const V a = Expand<L, C>(L::And(L::template ShiftRight<kShift[C]>(color0), K<L>(kTop[C])));
   const V b = Expand<L, C>(L::And(L::template ShiftRight<kShift[C]>(color1), K<L>(kTop[C])));
@@ -336,8 +356,8 @@ PALLOGRAPH_LANE void IdealChannel(const TShadeChannels& channels, typename L::V 
 // The model of the lanes' source blocks at `at`, and each class's texels as the low bits of
 // their index fields.
 template <class L>
-PALLOGRAPH_LANE TModel<L> Model(const TShadeChannels& channels, const TShadeBatch& batch, int at,
-                                typename L::V* members) {
+PALLOGRAPH_INLINE TModel<L> Model(const TShadeChannels& channels, const TShadeBatch& batch, int at,
+                                  typename L::V* members) {
   using V = typename L::V;
   const V color0 = L::Load(batch.Color0 + at);
   const V color1 = L::Load(batch.Color1 + at);
@@ -366,9 +386,9 @@ PALLOGRAPH_LANE TModel<L> Model(const TShadeChannels& channels, const TShadeBatc
 // palette with entries 0 and 1, 2 and 3 exchanged), and equal endpoints, which read as a
 // three-colour block all of whose colours are alike, put every texel on entry 0.
 template <class L>
-PALLOGRAPH_LANE void Assemble(TFit<L> fit, bool dxt1, const typename L::V* members,
-                              typename L::V& color0, typename L::V& color1,
-                              typename L::V& indices) {
+PALLOGRAPH_INLINE void Assemble(TFit<L> fit, bool dxt1, const typename L::V* members,
+                                typename L::V& color0, typename L::V& color1,
+                                typename L::V& indices) {
   using V = typename L::V;
   color0 = fit.Start;
   color1 = fit.End;

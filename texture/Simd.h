@@ -25,6 +25,18 @@
 #endif
 #endif
 
+// Forces inlining of the small helpers of the block fits' kernels, and unrolls their short loops.
+#if defined(__clang__)
+#define PALLOGRAPH_INLINE inline __attribute__((always_inline))
+#define PALLOGRAPH_UNROLL _Pragma("unroll")
+#elif defined(__GNUC__)
+#define PALLOGRAPH_INLINE inline __attribute__((always_inline))
+#define PALLOGRAPH_UNROLL _Pragma("GCC unroll 4")
+#else
+#define PALLOGRAPH_INLINE __forceinline
+#define PALLOGRAPH_UNROLL
+#endif
+
 namespace pallograph {
 
 // Tells the processor that the caller is waiting in a loop for another thread.
