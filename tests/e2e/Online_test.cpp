@@ -327,19 +327,27 @@ TEST_F(OnlineTest, UpdateCheckSaysWhyItFoundNothingAndShowsNoControls) {
 }
 
 // A stop request while a server keeps silent ends the run within a second: in the config
-// refresh and in the update check's wait.
+// refresh (also while the statistics collector keeps silent) and in the update check's wait.
 TEST_F(OnlineTest, StopRequestsEndTheDownloadsAtOnce) {
   configs_.SetMode("CrashTanks.cfg", "silent");
   configs_.SetMode("Pallograph.upd", "silent");
+  configs_.SetMode("collect", "silent");
+  env_.Set("PALLOGRAPH_STATS_HOST", configs_.Host());
   const std::string program = fixture_.ProgramFolder() + "/pallograph";
-  const std::vector<std::string> refresh = {program, "--wot-path=" + fixture_.MakeClient(),
-                                            "--no-send-statistic"};
+  // The stop comes before the client is looked for.
+  const std::string client = fixture_.Folder() + "/no client";
+  const std::vector<std::string> refresh = {program, "--wot-path=" + client, "--no-send-statistic"};
   const struct {
     std::vector<std::string> Command;
     std::string Input, Asked, With, Status;
   } cases[] = {
       {refresh, "", configs_.AskedMark("CrashTanks.cfg"), "ctrl-c", "130"},
       {refresh, "", configs_.AskedMark("CrashTanks.cfg"), "SIGTERM", "143"},
+      {{program, "--wot-path=" + client},
+       "",
+       configs_.AskedMark("CrashTanks.cfg"),
+       "ctrl-c",
+       "130"},
       {{program}, "y\n", configs_.AskedMark("Pallograph.upd"), "ctrl-c", "130"},
   };
   for (const auto& c : cases) {

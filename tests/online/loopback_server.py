@@ -18,7 +18,7 @@ stops by itself after --lifetime seconds (default 120).
                   Every GET /<name> first writes <name>.asked into --root.
   POST /collect   recorded as one line in --hits: path, body, User-Agent, Content-Type and
                   Accept-Charset separated by tabs; answered 200 ("ok"), not at all ("drop": the
-                  connection is closed), or 500 ("fail")
+                  connection is closed), or 500 ("fail"); never, while --root holds collect.mode
 """
 import argparse
 import http.server
@@ -120,6 +120,8 @@ class Handler(http.server.BaseHTTPRequestHandler):
         if self.options.hits:
             with lock, open(self.options.hits, "a") as f:
                 f.write("\t".join(fields) + "\n")
+        if self.options.root and os.path.isfile(os.path.join(self.options.root, "collect.mode")):
+            time.sleep(self.options.lifetime)
         if self.options.collect == "drop":
             self.close_connection = True
         elif self.options.collect == "fail":
