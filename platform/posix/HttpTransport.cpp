@@ -92,6 +92,11 @@ RHttpOutcome Failed(THttpFailure failure, int32_t code, std::string detail = {})
 CURLcode Perform(CURLM* multi, const RHttpExchange& exchange, bool& cancelled) {
   cancelled = false;
   for (;;) {
+    // Looked at first, so that a cancelled exchange sends nothing.
+    if (exchange.Cancel != nullptr && exchange.Cancel->load()) {
+      cancelled = true;
+      return CURLE_ABORTED_BY_CALLBACK;
+    }
     int running = 0;
     if (curl_multi_perform(multi, &running) != CURLM_OK) return CURLE_RECV_ERROR;
     int left = 0;
@@ -99,10 +104,6 @@ CURLcode Perform(CURLM* multi, const RHttpExchange& exchange, bool& cancelled) {
       if (message->msg == CURLMSG_DONE) return message->data.result;
     }
     if (running == 0) return CURLE_RECV_ERROR;
-    if (exchange.Cancel != nullptr && exchange.Cancel->load()) {
-      cancelled = true;
-      return CURLE_ABORTED_BY_CALLBACK;
-    }
     if (curl_multi_poll(multi, nullptr, 0, kPollSliceMs, nullptr) != CURLM_OK) {
       return CURLE_RECV_ERROR;
     }

@@ -255,6 +255,9 @@ RHttpOutcome RunExchange(TExchangeState& state) {
 void InitHttpTransport() {}
 
 RHttpOutcome ExchangeHttp(const RHttpExchange& exchange) {
+  if (exchange.Cancel != nullptr && exchange.Cancel->load()) {
+    return Failed(THttpFailure::Cancelled, ERROR_INTERNET_OPERATION_CANCELLED);
+  }
   auto state = std::make_shared<TExchangeState>();
   state->Exchange = exchange;
   state->Exchange.Cancel = nullptr;
