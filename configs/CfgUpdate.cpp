@@ -4,8 +4,10 @@
 
 #include "configs/CfgFile.h"
 #include "configs/CfgLines.h"
+#include "online/DownloadedText.h"
 #include "online/HttpFetch.h"
 #include "platform/FileSystem.h"
+#include "platform/NativePath.h"
 #include "platform/PathText.h"
 #include "platform/System.h"
 
@@ -27,6 +29,30 @@ bool SaveCfgLines(const std::string& path, const std::vector<std::string>& lines
   return WriteFileAtomic(path, text.data(), text.size());
 }
 
+// The local file's version by the refresh's rule; 0 when the reader refuses the file or it
+// lists nothing, so that any good copy replaces it.
+int32_t LocalVersion(const std::string& path) {
+  const RCfgFile local = ParseCfgFile(path);
+  if (!local.Problem.empty() || local.Roots.empty()) return 0;
+  std::vector<std::string> lines;
+  return ReadCfgLines(path, lines) ? FindCfgVersion(lines) : 0;
+}
+
+// Why an answer is no config the run could use; "" when it is one.
+std::string AnswerRefusal(const std::string& text, const std::string& fileName) {
+  const RCfgFile cfg = ParseCfgText(text, fileName);
+  if (!cfg.Problem.empty()) return "the answer " + CfgUnusableReason(cfg);
+  // No config line starts with '<'; every web page does.
+  const size_t bom = StartsWith(text, "\xEF\xBB\xBF") ? 3 : 0;
+  const size_t start = text.find_first_not_of(" \t\r\n", bom);
+  if (start != std::string::npos && text[start] == '<') {
+    return "the answer is a web page, not a config file";
+  }
+  if (!IsUtf8Text(text)) return "the answer is not UTF-8 text";
+  const std::string unusable = CfgUnusableReason(cfg);
+  return unusable.empty() ? std::string() : "the answer " + unusable;
+}
+
 }  // namespace
 
 std::string ConfigsRepositoryUrl() {
@@ -36,26 +62,45 @@ std::string ConfigsRepositoryUrl() {
   return url;
 }
 
-int UpdateCfgFile(const std::string& path) {
+int UpdateCfgFile(const std::string& path, std::string& reason) {
+  reason.clear();
   try {
-    std::vector<std::string> local;
-    const int32_t localVersion = ReadCfgLines(path, local) ? FindCfgVersion(local) : 0;
-
+    const int32_t localVersion = LocalVersion(path);
+    const std::string url = ConfigsRepositoryUrl() + ExtractFileName(path);
     RIRequest request;
-    InitRequestFull(request, ConfigsRepositoryUrl() + ExtractFileName(path), kHttpUserAgent,
-                    kHttpAcceptLanguage, kHttpAccept, kHttpConnectTimeoutMs, kHttpAttempts,
-                    kHttpKeepAlive, kHttpReceiveTimeoutMs);
+    InitRequestFull(request, url, kHttpUserAgent, kHttpAcceptLanguage, kHttpAccept,
+                    kHttpConnectTimeoutMs, kHttpAttempts, kHttpKeepAlive, kHttpReceiveTimeoutMs);
+    request.TotalTimeout = DownloadTimeLimitMs();
+    request.MaxBodySize = static_cast<size_t>(kMaxCfgFileSize);
     RIStringResult response;
     HttpGet(request, response);
-    if (response.Error || response.Empty) return kCfgFetchFailed;
-
+    if (response.Error) {
+      reason = url + ": " + response.Reason;
+      return response.TooLarge ? kCfgRefused : kCfgFetchFailed;
+    }
+    if (response.Empty) {
+      reason = url + ": the answer is empty";
+      return kCfgFetchFailed;
+    }
+    const std::string refusal = AnswerRefusal(response.Text, ExtractFileName(path));
+    if (!refusal.empty()) {
+      reason = url + ": " + refusal;
+      return kCfgRefused;
+    }
     const std::vector<std::string> remote = SplitCfgLines(response.Text);
-    // A copy without a version never replaces a file that has one.
     if (localVersion > 0 && localVersion >= FindCfgVersion(remote)) return kCfgCurrent;
-    return SaveCfgLines(path, remote) ? kCfgUpdated : kCfgFetchFailed;
+    if (SaveCfgLines(path, remote)) return kCfgUpdated;
+    reason = "the fetched copy cannot be written to " + ToNativePath(path);
+    return kCfgFetchFailed;
   } catch (const std::exception&) {
+    reason = "out of memory";
     return kCfgFetchFailed;
   }
+}
+
+int UpdateCfgFile(const std::string& path) {
+  std::string reason;
+  return UpdateCfgFile(path, reason);
 }
 
 }  // namespace pallograph

@@ -1,6 +1,7 @@
-// Config text from an untrusted source (a download, a user's edit): the parser and the
-// refresh's version rule must take any bytes, and the wildcard matcher any pattern and name; its
-// answer is checked against a plain table of which pattern prefix matches which text prefix.
+// Config text from an untrusted source (a download, a user's edit): the parser, its account of
+// what is wrong and the refresh's version rule must take any bytes, and the wildcard matcher any
+// pattern and name; its answer is checked against a plain table of which pattern prefix matches
+// which text prefix.
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
@@ -38,6 +39,10 @@ bool TableMatch(std::string_view pattern, std::string_view text) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string_view text(reinterpret_cast<const char*>(data), size);
   const pallograph::RCfgFile cfg = pallograph::ParseCfgText(text, "Fuzz.cfg");
+  // Refused text gives nothing at all; a usable config has a version and a root.
+  if (!cfg.Problem.empty() && (cfg.Version != 0 || !cfg.Roots.empty())) __builtin_trap();
+  if (pallograph::CfgUnusableReason(cfg).empty() != (cfg.Version > 0 && !cfg.Roots.empty()))
+    __builtin_trap();
   for (const pallograph::RFiles& root : cfg.Roots) {
     if (root.Count != static_cast<int32_t>(root.Files.size()) || root.Name.empty())
       __builtin_trap();

@@ -6,6 +6,7 @@
 #include "online/TasksQueue.h"
 #include "online/ThreadSend.h"
 #include "platform/CpuId.h"
+#include "platform/Interrupt.h"
 #include "platform/System.h"
 
 #ifndef PALLOGRAPH_STATS_HOST
@@ -69,7 +70,10 @@ TGoogleAnalytics::TGoogleAnalytics(const RHitSettings& settings, const std::stri
   sender_ = std::make_unique<TThreadSend>(queue_, StatsCollectorUrl(collectorHost), userAgent);
 }
 
-TGoogleAnalytics::~TGoogleAnalytics() { sender_->Stop(kStatsStopWaitMs); }
+TGoogleAnalytics::~TGoogleAnalytics() {
+  // A run that was asked to stop ends at once: what is still queued is lost.
+  sender_->Stop(InterruptRequested() ? 0 : kStatsStopWaitMs);
+}
 
 void TGoogleAnalytics::StartTiming() { timingStart_ = TClock::now(); }
 

@@ -41,8 +41,9 @@ class TGoogleAnalytics {
   // an empty tracking id or an empty host nothing is ever queued or sent.
   TGoogleAnalytics(const RHitSettings& settings, const std::string& collectorHost);
   // Asks the sender to stop, waits at most kStatsStopWaitMs while it posts what is queued
-  // (without pauses); a sender that is still busy then drops the rest and ends on its own. The
-  // sender shares the queue, so it never touches a released one.
+  // (without pauses); a sender that is still busy then drops the rest and ends on its own. After
+  // a stop request (platform/Interrupt.h) it does not wait at all. The sender shares the queue,
+  // so it never touches a released one.
   ~TGoogleAnalytics();
   TGoogleAnalytics(const TGoogleAnalytics&) = delete;
   TGoogleAnalytics& operator=(const TGoogleAnalytics&) = delete;

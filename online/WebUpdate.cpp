@@ -8,9 +8,11 @@
 #include <utility>
 #include <vector>
 
+#include "online/DownloadedText.h"
 #include "online/HttpFetch.h"
 #include "online/SharedWorker.h"
 #include "platform/IntegerText.h"
+#include "platform/Interrupt.h"
 #include "platform/PathText.h"
 #include "platform/System.h"
 
@@ -45,8 +47,9 @@ struct TWebUpdate::TState {
   // The console thread no longer serves the worker's calls. Guarded by Mutex.
   bool Abandoned = false;
   // 1 once a download was started or the console thread stopped waiting: no more messages.
-  int Tag = 0;                  // guarded by Mutex
-  bool DownloadOpened = false;  // guarded by Mutex
+  int Tag = 0;                        // guarded by Mutex
+  bool DownloadOpened = false;        // guarded by Mutex
+  std::vector<std::string> Problems;  // guarded by Mutex
 };
 
 namespace {
@@ -62,6 +65,7 @@ struct RMessageTexts {
   const char* WithDownloadTail;
   const char* NoUpdate;
   const char* ServerNotReachable;
+  const char* AnswerUnreadable;
 };
 
 constexpr RMessageTexts kEnglish = {
@@ -77,6 +81,8 @@ constexpr RMessageTexts kEnglish = {
     "Server was not found or is not available, please try again later.\r\n\r\nNote: Probably "
     "the version of the program is great outdated or the address of the update server has "
     "changed. You can independently check for a new version on the program website.",
+    "The answer of the update server could not be read, please try again later.\r\n\r\nYou "
+    "can independently check for a new version on the program website.",
 };
 
 // UTF-8; converted to the program's 8-bit text when used.
@@ -93,6 +99,8 @@ constexpr RMessageTexts kRussian = {
     "Сервер не найден или недоступен, повторите попытку позже.\r\n\r\nПримечание: возможно, "
     "версия программы сильно устарела или изменился адрес сервера обновлений. Наличие новой "
     "версии можно проверить самостоятельно на сайте программы.",
+    "Ответ сервера обновлений не удалось прочитать, повторите попытку позже.\r\n\r\nНаличие "
+    "новой версии можно проверить самостоятельно на сайте программы.",
 };
 
 constexpr const char* kParagraph = "\r\n\r\n";
@@ -130,13 +138,42 @@ long long IntegerOrZero(const std::string& text) {
   return ParseDecimal(Trim(text), value) ? value : 0;
 }
 
-RIStringResult FetchText(const std::string& url) {
+// An http or https address of printable ASCII without blanks: what the download question may
+// hand to the desktop.
+bool IsWebAddress(const std::string& text) {
+  const std::string lower = LowerCaseAscii(text);
+  if (!StartsWith(lower, "http://") && !StartsWith(lower, "https://")) return false;
+  for (const char c : text) {
+    if (c <= ' ' || c >= 0x7F) return false;
+  }
+  return true;
+}
+
+// Why a version file's text is none; "" when it is one.
+std::string VersionFileProblem(const std::string& text, const std::vector<std::string>& lines) {
+  if (!IsUtf8Text(text)) return "the answer is not UTF-8 text";
+  if (PrintableText(text) != text) return "the answer holds control characters";
+  int64_t build = 0;
+  if (lines.empty() || !ParseDecimal(Trim(lines[0]), build)) {
+    return "the answer is no version file (its first line is no build number)";
+  }
+  return {};
+}
+
+RIStringResult FetchText(const std::string& url, size_t limit) {
   RIRequest request;
   InitRequestFull(request, url, kHttpUserAgent, kHttpAcceptLanguage, kHttpAccept,
                   kHttpConnectTimeoutMs, kHttpAttempts, kHttpKeepAlive, kUpdateReceiveTimeoutMs);
+  request.TotalTimeout = DownloadTimeLimitMs();
+  request.MaxBodySize = limit;
   RIStringResult result;
   HttpGetText(request, result);
   return result;
+}
+
+void AddProblem(TState& state, const std::string& problem) {
+  const std::lock_guard<std::mutex> lock(state.Mutex);
+  state.Problems.push_back(problem);
 }
 
 // Worker side: has `call` run on the console thread and waits for it. Returns at once, without
@@ -167,8 +204,10 @@ bool Show(TState& state, const std::string& text, MessageIcon icon,
 }
 
 void CheckForUpdate(TState& state) {
-  const RIStringResult version = FetchText(state.BaseURL + state.VersionFile);
+  const std::string versionUrl = state.BaseURL + state.VersionFile;
+  const RIStringResult version = FetchText(versionUrl, kUpdateVersionFileLimit);
   if (version.Error || version.Empty) {
+    AddProblem(state, versionUrl + ": " + (version.Error ? version.Reason : "the answer is empty"));
     if (state.ReportAll) {
       Show(state, UpdateMessageText(TUpdateMessage::ServerNotReachable, state.Language, "", ""),
            MessageIcon::Information);
@@ -176,6 +215,14 @@ void CheckForUpdate(TState& state) {
     return;
   }
   const RVersionFile file = ParseVersionFile(version.Text, state.BaseURL);
+  if (!file.Problem.empty()) {
+    AddProblem(state, versionUrl + ": " + file.Problem);
+    if (state.ReportAll) {
+      Show(state, UpdateMessageText(TUpdateMessage::AnswerUnreadable, state.Language, "", ""),
+           MessageIcon::Information);
+    }
+    return;
+  }
   if (IntegerOrZero(state.CurrentBuild) >= file.NewestBuild) {
     if (state.ReportAll) {
       Show(state, UpdateMessageText(TUpdateMessage::NoUpdate, state.Language, "", ""),
@@ -186,8 +233,13 @@ void CheckForUpdate(TState& state) {
   const std::string& versionText = file.VersionText;
   const std::string downloadUrl = DownloadToOpen(file, state.ReleasePage);
   const std::string& notesFile = state.Language == 0 ? state.InfoFileRu : state.InfoFileEn;
-  const RIStringResult notes = FetchText(state.BaseURL + notesFile);
-  const std::string notesText = notes.Error || notes.Empty ? std::string() : notes.Text;
+  const RIStringResult notes = FetchText(state.BaseURL + notesFile, kUpdateNotesLimit);
+  if (notes.Error) {
+    AddProblem(state,
+               state.BaseURL + notesFile + ": " + notes.Reason + "; the change notes are left out");
+  }
+  const std::string notesText =
+      notes.Error || notes.Empty ? std::string() : PrintableText(notes.Text);
 
   if (versionText.empty()) {
     Show(state, UpdateMessageText(TUpdateMessage::NewVersion, state.Language, "", ""),
@@ -210,10 +262,14 @@ void CheckForUpdate(TState& state) {
 RVersionFile ParseVersionFile(const std::string& text, const std::string& baseUrl) {
   const std::vector<std::string> lines = SplitLines(text);
   RVersionFile file;
+  file.Problem = VersionFileProblem(text, lines);
   if (!lines.empty()) file.NewestBuild = IntegerOrZero(lines[0]);
-  if (lines.size() > 1) file.VersionText = lines[1];
+  if (lines.size() > 1) file.VersionText = PrintableText(lines[1]);
   const std::string download = lines.size() > 2 ? Trim(lines[2]) : std::string();
-  if (!download.empty()) file.DownloadURL = IsFullAddress(download) ? download : baseUrl + download;
+  if (!download.empty()) {
+    const std::string url = IsFullAddress(download) ? download : baseUrl + download;
+    if (IsWebAddress(url)) file.DownloadURL = url;
+  }
   return file;
 }
 
@@ -253,6 +309,8 @@ std::string UpdateMessageText(TUpdateMessage message, int16_t language,
       return fixed(t.NoUpdate);
     case TUpdateMessage::ServerNotReachable:
       return fixed(t.ServerNotReachable);
+    case TUpdateMessage::AnswerUnreadable:
+      return fixed(t.AnswerUnreadable);
   }
   return {};
 }
@@ -286,7 +344,8 @@ TWebUpdate::TWebUpdate(const std::string& currentBuild, bool waitForResult, bool
   if (!waitForResult) return;
 
   bool finished = false;
-  for (unsigned waited = 0; waited < kUpdateWaitMs && !finished; waited += kUpdateWaitStepMs) {
+  for (unsigned waited = 0; waited < kUpdateWaitMs && !finished && !InterruptRequested();
+       waited += kUpdateWaitStepMs) {
     {
       std::unique_lock<std::mutex> lock(s.Mutex);
       s.Changed.wait_for(lock, std::chrono::milliseconds(kUpdateWaitStepMs),
@@ -298,6 +357,7 @@ TWebUpdate::TWebUpdate(const std::string& currentBuild, bool waitForResult, bool
     worker_.join();
   } else {
     // Too late: whatever the worker finds is no longer shown.
+    waitRanOut_ = true;
     Abandon();
   }
 }
@@ -334,6 +394,11 @@ bool TWebUpdate::ProcessMessages() {
   s.PendingDone = true;
   s.Changed.notify_all();
   return s.Finished;
+}
+
+std::vector<std::string> TWebUpdate::Problems() const {
+  const std::lock_guard<std::mutex> lock(state_->Mutex);
+  return state_->Finished ? state_->Problems : std::vector<std::string>();
 }
 
 bool TWebUpdate::DownloadStarted() const {

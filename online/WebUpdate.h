@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "platform/Console.h"
 
@@ -20,6 +21,9 @@ inline constexpr unsigned kUpdateWaitMs = 10000;
 // The stall limit of the update fetches: longer than the whole wait, so that a server that
 // hangs ends in silence rather than in a "not reachable" message the user no longer waits for.
 inline constexpr int32_t kUpdateReceiveTimeoutMs = 12000;
+// The largest answers read: the version file and the change notes are a few lines each.
+inline constexpr size_t kUpdateVersionFileLimit = 4 * 1024;
+inline constexpr size_t kUpdateNotesLimit = 16 * 1024;
 
 // The update server's folder, ending in "/": the environment variable PALLOGRAPH_UPDATE_URL
 // when set and not empty, else the build setting of that name.
@@ -36,6 +40,7 @@ enum class TUpdateMessage {
   NewVersionWithDownload,  // version text and a download: a Yes/No question
   NoUpdate,
   ServerNotReachable,
+  AnswerUnreadable,  // an answer came, but it is no version file
 };
 
 // The message text: English for any language but 0, Russian for 0. `notes` is the change notes
@@ -50,8 +55,13 @@ struct RVersionFile {
   long long NewestBuild = 0;
   std::string VersionText;  // "" when there is no line 2
   // baseUrl + trimmed line 3, or trimmed line 3 itself when that is a full address; "" when
-  // line 3 is missing or blank
+  // line 3 is missing or blank, or names anything but an http or https address (the desktop
+  // would open any other kind, a program on a share included), or holds a blank or a character
+  // outside printable ASCII
   std::string DownloadURL;
+  // Why the text is no version file ("" when it is one): it is not UTF-8 text, holds a control
+  // character other than TAB and the line ends, or its first line is no whole number.
+  std::string Problem;
 };
 // Reads the version file's text (lines split at CR LF, LF or CR). Pure; never throws except for
 // lack of memory.
@@ -75,6 +85,7 @@ class TWebUpdate {
  public:
   // Starts the worker. With `waitForResult` the constructor waits for it (kUpdateWaitMs) and
   // shows its messages meanwhile; if the wait runs out, no message of that worker is ever shown.
+  // A stop request (platform/Interrupt.h) ends the wait at once, as if it ran out.
   // Without it the owner shows the messages by calling ProcessMessages. `caption` "" gives
   // "Pallograph". Call on the console thread.
   TWebUpdate(const std::string& currentBuild, bool waitForResult, bool reportAll,
@@ -91,6 +102,13 @@ class TWebUpdate {
   bool ProcessMessages();
   // The worker has ended and the user started the download: the program is to end.
   bool DownloadStarted() const;
+  // What went wrong, once the worker has ended, one line each, with the address: a fetch that
+  // failed (the HTTP status or the reason), an answer that is no version file, change notes
+  // that were left out. Empty while the worker runs.
+  std::vector<std::string> Problems() const;
+  // The constructor's wait ran out, or a stop request (platform/Interrupt.h) ended it, before
+  // the worker ended.
+  bool WaitRanOut() const { return waitRanOut_; }
 
   // What is shared with the worker; defined with the worker's code.
   struct TState;
@@ -101,6 +119,7 @@ class TWebUpdate {
 
   std::shared_ptr<TState> state_;
   std::thread worker_;
+  bool waitRanOut_ = false;
 };
 
 }  // namespace pallograph

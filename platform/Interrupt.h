@@ -3,6 +3,7 @@
 // cleans up and ends with the request's exit code. One implementation per platform.
 #pragma once
 
+#include <atomic>
 #include <string>
 
 namespace pallograph {
@@ -15,6 +16,10 @@ void WatchInterrupts();
 
 // True once a request arrived. Any thread.
 bool InterruptRequested();
+
+// A flag that turns true with the first request, for loops that poll a cancel flag (the HTTP
+// transfers). Any thread; lives as long as the process.
+const std::atomic<bool>& InterruptFlag();
 
 // The exit code of the request: POSIX 128 + the signal's number (Ctrl+C 130, SIGTERM 143,
 // SIGHUP 129); Windows 130 for Ctrl+C and Ctrl+Break, 143 for closing, logging off and shutting

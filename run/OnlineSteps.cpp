@@ -38,11 +38,26 @@ constexpr int32_t kNoEventValue = -1;
 
 bool AnsweredYes(const std::string& answer) { return SameTextAscii(answer, "Y"); }
 
+// What went wrong in an online step: on standard error and in the run log.
+void ReportOnlineProblem(TRun& run, const std::string& problem) {
+  run.Console.ErrorLine("Pallograph: " + problem);
+  run.LogLine(OneLine(problem));
+}
+
 // Ends the program when the user started the download of a new version.
-void CheckForUpdate() {
+void CheckForUpdate(TRun& run) {
   const TWebUpdate update(kProgramBuild, true, true, kProgramName, kUpdateLanguage,
                           kUpdateInfoFileEn, kUpdateInfoFileRu, kUpdateVersionFile,
                           UpdateServerUrl());
+  StopIfInterrupted();
+  for (const std::string& problem : update.Problems()) {
+    ReportOnlineProblem(run, "update check: " + problem);
+  }
+  if (update.WaitRanOut()) {
+    ReportOnlineProblem(
+        run, "update check: no result within " + std::to_string(kUpdateWaitMs / 1000) + " s from " +
+                 UpdateServerUrl() + kUpdateVersionFile + "; it is not waited for any longer");
+  }
   if (update.DownloadStarted()) throw THaltRun{0};
 }
 
@@ -50,7 +65,7 @@ void CheckForUpdate() {
 
 void RunHelpPrompts(TRun& run) {
   run.Console.Write("  > Check of a new version of the program? [Press Y/N and ENTER] ");
-  if (AnsweredYes(run.Console.ReadLine())) CheckForUpdate();
+  if (AnsweredYes(run.Console.ReadLine())) CheckForUpdate(run);
   run.Console.Line();
   run.Console.Write("  > Check and download configs? [Press Y/N and ENTER] ");
   if (AnsweredYes(run.Console.ReadLine())) {
@@ -66,11 +81,15 @@ void RefreshConfigs(TRun& run) {
   for (const char* file : kConfigFiles) {
     const std::string label = std::string(file) + "... ";
     run.Console.Write("          " + PadRight(label, 20));
-    const int result = UpdateCfgFile(run.Settings.ConfigsFolder + file);
+    std::string reason;
+    const int result = UpdateCfgFile(run.Settings.ConfigsFolder + file, reason);
+    // A stop request ends the fetch at once; the line stays without a result.
+    StopIfInterrupted();
     run.Console.Line(result == kCfgCurrent   ? "OK"
                      : result == kCfgUpdated ? "Updated"
+                     : result == kCfgRefused ? "Refused"
                                              : "Disconnect");
-    StopIfInterrupted();
+    if (!reason.empty()) ReportOnlineProblem(run, std::string(file) + " not refreshed: " + reason);
   }
 }
 

@@ -81,9 +81,8 @@ bool ReadStageConfig(TRun& run, const TStageRow& row, RCfgFile& config) {
   run.LogLine(line);
   if (config.Version > 0 && !config.Roots.empty()) return true;
   const std::string file = run.Settings.ConfigsFolder + row.ConfigFile;
-  run.Fail(row.NoConfigCode,
-           "Config file \"" + ToNativePath(file) +
-               (FileExists(file) ? "\" has no version or lists no package" : "\" not found"));
+  run.Fail(row.NoConfigCode, "Config file \"" + ToNativePath(file) + "\" " +
+                                 (FileExists(file) ? CfgUnusableReason(config) : "not found"));
   run.Console.Line("    Not found cfg-file!");
   run.Console.Line();
   return false;

@@ -11,10 +11,14 @@ namespace {
 // The first signal that arrived; 0 for none. A lock-free atomic is safe in a signal handler.
 std::atomic<int> g_signal{0};
 static_assert(std::atomic<int>::is_always_lock_free);
+// True once any signal arrived.
+std::atomic<bool> g_stop{false};
+static_assert(std::atomic<bool>::is_always_lock_free);
 
 void OnStopSignal(int signal_number) {
   int none = 0;
   g_signal.compare_exchange_strong(none, signal_number);
+  g_stop.store(true);
 }
 
 }  // namespace
@@ -37,6 +41,8 @@ void WatchInterrupts() {
 }
 
 bool InterruptRequested() { return g_signal.load() != 0; }
+
+const std::atomic<bool>& InterruptFlag() { return g_stop; }
 
 int InterruptExitCode() {
   const int signal_number = g_signal.load();

@@ -114,6 +114,57 @@ TEST_F(ParseCfgFileTest, MissingFileGivesTheEmptyRecord) {
   EXPECT_TRUE(empty.Roots.empty());
 }
 
+// ASCII text in UTF-16, with or without a byte-order mark.
+std::string Utf16(const std::string& ascii, bool bigEndian, bool mark) {
+  std::string text = mark ? (bigEndian ? "\xFE\xFF" : "\xFF\xFE") : "";
+  for (const char c : ascii) {
+    text += bigEndian ? std::string(1, '\0') + c : std::string(1, c) + '\0';
+  }
+  return text;
+}
+
+// Text that is no config text is refused as a whole, and a file that cannot serve its mod says
+// why, naming refused lines by number only.
+TEST_F(ParseCfgFileTest, UnusableFilesSayWhatIsWrong) {
+  const std::string fix =
+      " is not one; write \"version = 2\" (small letters, one blank on each "
+      "side of \"=\")";
+  const std::string utf16 = "cannot be read: it is written in UTF-16 (save it as UTF-8 text)";
+  const std::string noVersion = "has no version line \"version = N\" with N of 1 or more";
+  const std::pair<std::string, std::string> cases[] = {
+      {"version = 2\nroot\n", ""},
+      {std::string("version = 2\nro\0ot\n", 18), "cannot be read: line 2 holds a NUL byte"},
+      {"version = 2\r\nroot\x1B[2J\r\n", "cannot be read: line 2 holds a control character (0x1B)"},
+      {"version = 2\rroot\r\x7F\r", "cannot be read: line 3 holds a control character (0x7F)"},
+      {Utf16("version = 2\r\nroot\r\n", false, true), utf16},
+      {Utf16("version = 2\r\nroot\r\n", true, true), utf16},
+      {Utf16("version = 2\r\nroot\r\n", false, false), utf16},
+      {Utf16("version = 2\r\nroot\r\n", true, false), utf16},
+      {"<<<<<<< HEAD\nversion = 2\nroot\n=======\nversion = 3\nroot\n>>>>>>> fix\n",
+       "cannot be read: line 1 is a merge-conflict marker"},
+      {"version = 2\nroot\n>>>>>>> fix\n", "cannot be read: line 3 is a merge-conflict marker"},
+      {"version=2\nroot\n", "has no version line: line 1 \"version=2\"" + fix},
+      {"# head\nVersion = 2\nroot\n", "has no version line: line 2 \"Version = 2\"" + fix},
+      {"root\n\nversion  =  2\n", "has no version line: line 3 \"version  =  2\"" + fix},
+      {"root\nversions = 2\n", noVersion},
+      {"version = 0\nroot\n", noVersion},
+      {"version = 2\n\tname only\n", "lists no package or folder"},
+  };
+  for (const auto& [text, reason] : cases) {
+    const RCfgFile cfg = Parse(text);
+    EXPECT_EQ(CfgUnusableReason(cfg), reason) << text;
+    if (!cfg.Problem.empty()) {
+      EXPECT_EQ(cfg.Version, 0);
+      EXPECT_TRUE(cfg.Roots.empty());
+    }
+  }
+  // Larger than the reader takes.
+  test::WriteText(dir_.Native("Big.cfg"),
+                  "version = 2\nroot\n" + std::string(kMaxCfgFileSize, '#'));
+  EXPECT_EQ(CfgUnusableReason(ParseCfgFile(dir_.ProgramPath() + "Big.cfg")),
+            "cannot be read: it is larger than 16 MiB");
+}
+
 // The shipped files must be usable and shaped as their mods read them.
 class ShippedConfigTest : public ::testing::TestWithParam<const char*> {
  protected:

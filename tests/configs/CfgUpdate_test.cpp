@@ -54,47 +54,77 @@ TEST_F(UpdateCfgFileTest, HigherRemoteVersionIsSavedWithCrLf) {
 }
 
 TEST_F(UpdateCfgFileTest, LowerRemoteVersionKeepsTheLocalFile) {
-  Local("version = 9\n");
-  Remote("version = 8\n");
+  Local("version = 9\nroot\n");
+  Remote("version = 8\nroot\n");
   EXPECT_EQ(Update(), kCfgCurrent);
-  EXPECT_EQ(LocalText(), "version = 9\n");
+  EXPECT_EQ(LocalText(), "version = 9\nroot\n");
 }
 
 TEST_F(UpdateCfgFileTest, MissingLocalFileIsAlwaysFetched) {
-  Remote("root\n");
+  Remote("version = 1\nroot\n");
   EXPECT_EQ(Update(), kCfgUpdated);
-  EXPECT_EQ(LocalText(), "root\r\n");
+  EXPECT_EQ(LocalText(), "version = 1\r\nroot\r\n");
 }
 
 TEST_F(UpdateCfgFileTest, LocalFileWithoutUsableVersionIsReplaced) {
-  for (const char* local : {"root\n", "version = 0\n", "version = -2\n", "version = x\n"}) {
+  // Also a file that an earlier program saved from a bad answer: it claims a high version, but
+  // the reader refuses it or finds nothing in it.
+  for (const std::string& local : std::vector<std::string>{
+           "root\n", "version = 0\n", "version = -2\n", "version = x\n", "version = 99\n# none\n",
+           std::string("version = 99\nro\0ot\n", 19), "<<<<<<< HEAD\nversion = 99\nroot\n"}) {
     Local(local);
-    Remote("other\n");
+    Remote("version = 1\nother\n");
     EXPECT_EQ(Update(), kCfgUpdated) << local;
-    EXPECT_EQ(LocalText(), "other\r\n");
+    EXPECT_EQ(LocalText(), "version = 1\r\nother\r\n");
   }
 }
 
-TEST_F(UpdateCfgFileTest, RemoteWithoutVersionNeverReplacesAVersionedFile) {
-  Local("version = 1\n");
-  Remote("# version = 5 in a comment does not count\nroot\n");
-  EXPECT_EQ(Update(), kCfgCurrent);
-  EXPECT_EQ(LocalText(), "version = 1\n");
+TEST_F(UpdateCfgFileTest, RemoteWithoutVersionNeverReplacesAFile) {
+  for (const char* local : {"version = 1\nroot\n", "root\n"}) {
+    Local(local);
+    Remote("# version = 5 in a comment does not count\nroot\n");
+    std::string reason;
+    EXPECT_EQ(UpdateCfgFile(local_.ProgramPath() + "MapTanks.cfg", reason), kCfgRefused);
+    EXPECT_EQ(reason, server_.Url("/files/MapTanks.cfg") +
+                          ": the answer has no version line \"version = N\" with N of 1 or more");
+    EXPECT_EQ(LocalText(), local);
+  }
 }
 
 TEST_F(UpdateCfgFileTest, VersionRuleSeesIndentedAndEmbeddedVersionLines) {
   // The refresh looks at untrimmed lines: an indented line counts, a "#" in column 1 does not.
-  Local("# version = 1\n  version = 7\n");
-  Remote("root version = 7\n");
+  Local("# version = 1\nroot\n  version = 7\n");
+  Remote("root version = 7\nversion = 9\n");
   EXPECT_EQ(Update(), kCfgCurrent);
-  Remote("#version = 99\nxversion = 8\n");
+  Remote("#version = 99\nxversion = 8\nversion = 1\n");
   EXPECT_EQ(Update(), kCfgUpdated);
 }
 
 TEST_F(UpdateCfgFileTest, MissingRemoteFileIsAFailure) {
   Local("root\n");
-  EXPECT_EQ(Update(), kCfgFetchFailed);
+  std::string reason;
+  EXPECT_EQ(UpdateCfgFile(local_.ProgramPath() + "MapTanks.cfg", reason), kCfgFetchFailed);
+  EXPECT_EQ(reason, server_.Url("/files/MapTanks.cfg") + ": HTTP status 404");
   EXPECT_EQ(LocalText(), "root\n");
+}
+
+// Only what the config reader takes as the run would is saved; the local file stays otherwise.
+TEST_F(UpdateCfgFileTest, AnswersTheReaderRefusesLeaveTheFile) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"version = 9\r\n" + std::string("\0\x01\x02\xFF", 4),
+       "cannot be read: line 2 holds a NUL byte"},
+      {"\xEF\xBB\xBF <!DOCTYPE html>\nversion = 9\nroot\n", "is a web page, not a config file"},
+      {"version = 9\nr\xC3\x28oot\n", "is not UTF-8 text"},
+      {"version = 9\n\tname only\n", "lists no package or folder"},
+  };
+  for (const auto& [remote, why] : cases) {
+    Local("version = 1\nroot\n");
+    Remote(remote);
+    std::string reason;
+    EXPECT_EQ(UpdateCfgFile(local_.ProgramPath() + "MapTanks.cfg", reason), kCfgRefused);
+    EXPECT_EQ(reason, server_.Url("/files/MapTanks.cfg") + ": the answer " + why);
+    EXPECT_EQ(LocalText(), "version = 1\nroot\n");
+  }
 }
 
 TEST_F(UpdateCfgFileTest, EmptyRemoteFileIsAFailure) {

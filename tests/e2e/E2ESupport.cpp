@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <map>
 
@@ -90,6 +91,7 @@ RTerminalResult RunOnTerminal(const std::vector<std::string>& command, const RTe
   if (first == std::string::npos || second == std::string::npos) return result;
   result.Status = r.Out.substr(7, first - 7);  // after "status="
   result.Stopped = r.Out.compare(first + 1, 9, "stopped=1") == 0;
+  if (result.Stopped) result.SecondsAfterStop = std::atof(r.Out.c_str() + first + 10);
   result.Shown = r.Out.substr(second + 1);
   return result;
 }

@@ -23,7 +23,8 @@ struct RTerminalRun {
 struct RTerminalResult {
   std::string Status;  // the exit status, "-S" for a signal S, "timeout" when a prompt blocked
   bool Stopped = false;
-  std::string Shown;  // what the terminal received (standard output and error together)
+  double SecondsAfterStop = -1;  // from the stop to the program's end, when Stopped
+  std::string Shown;             // what the terminal received (standard output and error together)
 };
 class TE2EFixture {
  public:

@@ -266,10 +266,11 @@ TEST_F(FaultTest, PackageRemovedOrTruncatedBetweenAnalysisAndWalk) {
 
 TEST_F(FaultTest, ConfigServerThatAcceptsAndStallsGivesDisconnect) {
   TLoopbackSocket server(true);
-  const TProcessResult r = Run("",
-                               {"--MEM-mod=FFFFFF", "--configs-path=" + fixture_.ProgramFolder(),
-                                "--no-send-statistic", "--auto-close-console"},
-                               {"PALLOGRAPH_CONFIGS_URL=http://" + server.Host() + "/"});
+  const TProcessResult r = Run(
+      "",
+      {"--MEM-mod=FFFFFF", "--configs-path=" + fixture_.ProgramFolder(), "--no-send-statistic",
+       "--auto-close-console"},
+      {"PALLOGRAPH_CONFIGS_URL=http://" + server.Host() + "/", "PALLOGRAPH_DOWNLOAD_TIMEOUT=1"});
   EXPECT_EQ(r.ExitCode, 0) << r.Out << r.Err;
   EXPECT_TRUE(Contains(r.Out,
                        "          CrashTanks.cfg...   Disconnect\n"
@@ -277,8 +278,8 @@ TEST_F(FaultTest, ConfigServerThatAcceptsAndStallsGivesDisconnect) {
                        "          MapTrains.cfg...    Disconnect\n"
                        "          Camouflage.cfg...   Disconnect\n"))
       << r.Out;
-  // Two attempts per file, each given up after the receive time-out.
-  EXPECT_LT(seconds_, 60.0);
+  // Each file given up once the download limit passed.
+  EXPECT_LT(seconds_, 30.0);
   ExpectCleanEnd({"mod.Pallograph.TankMapTextures_"});
 }
 

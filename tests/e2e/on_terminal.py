@@ -11,7 +11,8 @@ terminal sends SIGINT), or SIGTERM is sent; --plant writes a file at that moment
 still running after the timeout (a prompt that blocks) is killed.
 
 Prints "status=N" (the exit status; -S when a signal S ended it; "timeout" when it was killed),
-"stopped=0|1", then everything the terminal received.
+"stopped=0|1" (after a stop, a blank and the seconds from the stop to the program's end), then
+everything the terminal received.
 """
 import argparse
 import glob
@@ -47,6 +48,7 @@ def main():
         os.write(fd, options.input.encode())
     out = b""
     stopped = False
+    stopped_at = 0.0
     deadline = time.monotonic() + options.timeout
     timed_out = False
     while True:
@@ -62,6 +64,7 @@ def main():
                 else:
                     os.kill(pid, signal.SIGTERM)
                 stopped = True
+                stopped_at = time.monotonic()
         if time.monotonic() > deadline:
             os.kill(pid, signal.SIGKILL)
             timed_out = True
@@ -77,8 +80,11 @@ def main():
         elif timed_out:
             break
     _, status = os.waitpid(pid, 0)
+    ended_at = time.monotonic()
     code = os.waitstatus_to_exitcode(status)
-    sys.stdout.write("status=%s\nstopped=%d\n" % ("timeout" if timed_out else code, stopped))
+    after = " %.3f" % (ended_at - stopped_at) if stopped else ""
+    sys.stdout.write("status=%s\nstopped=%d%s\n" % ("timeout" if timed_out else code, stopped,
+                                                    after))
     sys.stdout.write(out.decode("utf-8", "replace"))
 
 

@@ -165,6 +165,63 @@ TEST_F(HttpGetTest, StalledServerEndsAtTheReceiveTimeout) {
   EXPECT_LT(seconds, 15);
 }
 
+// A server that trickles, keeps silent, loops or sends too much ends the fetch within the time
+// limit of the whole fetch, with a reason; what must fail the same way is not tried again.
+TEST_F(HttpGetTest, LimitsEndTheFetchWithAReason) {
+  const struct {
+    std::string Path;
+    int32_t TotalMs;
+    size_t MaxBody;
+    std::string Reason;
+    int Requests;
+  } cases[] = {
+      {"/trickle", 1000, kHttpMaxBodySize, "no complete answer within 1 s", 1},
+      {"/stall", 1500, kHttpMaxBodySize, "no complete answer within 1500 ms", 1},
+      {"/redirect-loop", 0, kHttpMaxBodySize, "too many redirects (more than 10; a redirect loop?)",
+       11},
+      {"/big/5000", 0, 4096, "the answer is larger than 4 KiB", 1},
+      {"/status/500", 0, kHttpMaxBodySize, "HTTP status 500", 2},
+  };
+  for (const auto& c : cases) {
+    RIRequest request = Request(server_.Url(c.Path), 2);
+    request.TotalTimeout = c.TotalMs;
+    request.MaxBodySize = c.MaxBody;
+    const auto start = std::chrono::steady_clock::now();
+    const RIStringResult result = Get(request);
+    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
+                        std::chrono::steady_clock::now() - start)
+                        .count();
+    EXPECT_TRUE(result.Error) << c.Path;
+    EXPECT_EQ(result.Reason, c.Reason) << c.Path;
+    EXPECT_EQ(result.TooLarge, c.MaxBody != kHttpMaxBodySize) << c.Path;
+    if (c.TotalMs > 0) {
+      EXPECT_LT(ms, c.TotalMs + 700) << c.Path;
+    }
+    EXPECT_EQ(Seen(server_, c.Path), c.Requests) << c.Path;
+  }
+  RIRequest fits = Request(server_.Url("/big/4096"));
+  fits.MaxBodySize = 4096;
+  EXPECT_EQ(Get(fits).Text, std::string(4096, 'b'));
+}
+
+TEST(DownloadTimeLimitTest, EnvironmentShortensTheLimit) {
+  for (const auto& [value, ms] :
+       std::vector<std::pair<std::string, int32_t>>{{"2", 2000},
+                                                    {" 3600 ", 3600000},
+                                                    {"0", kHttpDownloadLimitMs},
+                                                    {"3601", kHttpDownloadLimitMs},
+                                                    {"1.5", kHttpDownloadLimitMs},
+                                                    {"", kHttpDownloadLimitMs}}) {
+    setenv(kDownloadTimeoutVariable, value.c_str(), 1);
+    EXPECT_EQ(DownloadTimeLimitMs(), ms) << value;
+  }
+  unsetenv(kDownloadTimeoutVariable);
+  EXPECT_EQ(DownloadTimeLimitMs(), kHttpDownloadLimitMs);
+  EXPECT_EQ(ByteSizeText(16u * 1024 * 1024), "16 MiB");
+  EXPECT_EQ(ByteSizeText(4096), "4 KiB");
+  EXPECT_EQ(ByteSizeText(1000), "1000 bytes");
+}
+
 TEST_F(HttpGetTest, TextFormDropsTheByteOrderMark) {
   RIStringResult result = Get(Request(server_.Url("/bom")));
   EXPECT_EQ(result.Text,

@@ -63,6 +63,18 @@ class TLoopbackServer {
   void AddFile(const std::string& name, const std::string& text) const {
     WriteText(RootFolder() + "/" + name, text);
   }
+  // How the server answers for a name instead of handing out its file (loopback_server.py:
+  // "trickle", "silent", "status 500", "redirect-loop", "truncated", "size 20000000").
+  void SetMode(const std::string& name, const std::string& mode) const {
+    WriteText(RootFolder() + "/" + name + ".mode", mode);
+  }
+  void ClearMode(const std::string& name) const {
+    std::filesystem::remove(RootFolder() + "/" + name + ".mode");
+  }
+  // Native path of the file the server writes when a name is asked for.
+  std::string AskedMark(const std::string& name) const {
+    return RootFolder() + "/" + name + ".asked";
+  }
   std::string HitsFile() const { return dir_.Native("hits.txt"); }
 
   // One recorded post: path, body and headers.

@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "online/DownloadedText.h"
 #include "online/LoopbackServer.h"
 #include "run/ProgramInfo.h"
 
@@ -77,12 +78,80 @@ TEST(WebUpdateTest, SameBuildIsNoUpdateAndReportedOnlyWithReportAll) {
   TDesktop quiet;
   Check(quiet, server.Url("/"), 1, false);
   EXPECT_TRUE(quiet.Shown.empty());
-  // A first line that is not a number counts as build 0.
-  server.AddFile("Pallograph.upd", "new\n2.2.0\n");
-  TDesktop notNumber;
-  Check(notNumber, server.Url("/"));
-  ASSERT_EQ(notNumber.Shown.size(), 1u);
-  EXPECT_NE(notNumber.Shown[0].Text.find("latest version"), std::string::npos);
+}
+
+const std::string kUnreadable =
+    "The answer of the update server could not be read, please try again later.\r\n\r\nYou "
+    "can independently check for a new version on the program website.";
+
+// What the server sends is no version file, or holds what must not reach a terminal: the check
+// says so, shows no control character, and keeps the reason with the address.
+TEST(WebUpdateTest, AnswersThatAreNoVersionFileOrHoldControlsAreSaidSo) {
+  TLoopbackServer server;
+  ASSERT_TRUE(server.Running());
+  const std::string base = server.Url("/");
+  const struct {
+    std::string Version, Notes, Mode, Shown, Problem;
+  } cases[] = {
+      {"new\n2.2.0\n", "", "", kUnreadable,
+       "Pallograph.upd: the answer is no version file (its first line is no build number)"},
+      {"<!DOCTYPE html>\n<html></html>\n", "", "", kUnreadable,
+       "Pallograph.upd: the answer is no version file (its first line is no build number)"},
+      {std::string("227\n\x8B\x1F\0\xFF", 8), "", "", kUnreadable,
+       "Pallograph.upd: the answer is not UTF-8 text"},
+      {"227\n2.2\x1B[31m\n", "", "", kUnreadable,
+       "Pallograph.upd: the answer holds control characters"},
+      {"227\n2.2\n",
+       "- a\x1B]0;title\x07"
+       "b\x1B[2J\xC2\x9B"
+       "c\r\n\t- d",
+       "",
+       "Found a new version of the program: 2.2.\r\n\r\n- a]0;titleb[2Jc\r\n\t- d\r\n\r\nYou can "
+       "download the new version and see the list of changes on the official website.",
+       ""},
+      {"227\n2.2\n", "", "size 100000",
+       "Found a new version of the program: 2.2.\r\n\r\nYou can download the new version and "
+       "see the list of changes on the official website.",
+       "UpdateInfo_en.upd: the answer is larger than 16 KiB; the change notes are left out"},
+  };
+  for (const auto& c : cases) {
+    server.AddFile("Pallograph.upd", c.Version);
+    server.AddFile("UpdateInfo_en.upd", c.Notes);
+    if (c.Mode.empty()) {
+      server.ClearMode("UpdateInfo_en.upd");
+    } else {
+      server.SetMode("UpdateInfo_en.upd", c.Mode);
+    }
+    TDesktop desktop;
+    const TWebUpdate update("226", true, true, "Pallograph2", 1, "UpdateInfo_en.upd",
+                            "UpdateInfo_ru.upd", "Pallograph.upd", base, desktop.Services());
+    ASSERT_EQ(desktop.Shown.size(), 1u) << c.Version;
+    EXPECT_EQ(desktop.Shown[0].Text, c.Shown) << c.Version;
+    const std::vector<std::string> expected =
+        c.Problem.empty() ? std::vector<std::string>{} : std::vector<std::string>{base + c.Problem};
+    EXPECT_EQ(update.Problems(), expected) << c.Version;
+    EXPECT_FALSE(update.WaitRanOut());
+  }
+}
+
+TEST(PrintableTextTest, ControlCharactersGoAndBrokenBytesBecomeQuestionMarks) {
+  const struct {
+    std::string Text, Printable;
+    bool Utf8;
+  } cases[] = {
+      {"plain\ttext\r\nnext\rline\n", "plain\ttext\r\nnext\rline\n", true},
+      {"\x1B[31mred\x1B[0m", "[31mred[0m", true},
+      {std::string("a\0b\x07\x08\x7F", 6), "ab", true},
+      {"C1 \xC2\x9B"
+       "31m \xC2\x85 kept \xC2\xA0\xC3\xBC",
+       "C1 31m  kept \xC2\xA0\xC3\xBC", true},
+      {"\xD0\xAF \xE2\x82\xAC \xF0\x9F\x98\x80", "\xD0\xAF \xE2\x82\xAC \xF0\x9F\x98\x80", true},
+      {"bad \xFF \xC0\xAF \xED\xA0\x80 \xE2\x82", "bad ? ?? ??? ??", false},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(PrintableText(c.Text), c.Printable) << c.Text;
+    EXPECT_EQ(IsUtf8Text(c.Text), c.Utf8) << c.Text;
+  }
 }
 
 TEST(WebUpdateTest, NewerBuildAloneGivesTheFirstMessage) {
@@ -179,8 +248,8 @@ TEST(WebUpdateTest, RepositoryUpdateFilesAnswerTheCheck) {
       {"Pallograph.upd", kProgramBuild, noUpdate, MessageIcon::Information},
       {"Pallograph.upd", std::to_string(std::stoll(kProgramBuild) - 1), question,
        MessageIcon::Question},
-      // Not a version file: its first line is no number and counts as build 0.
-      {"UpdateInfo_en.upd", "0", noUpdate, MessageIcon::Information},
+      // Not a version file: its first line is no number.
+      {"UpdateInfo_en.upd", "0", kUnreadable, MessageIcon::Information},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.VersionFile + " " + c.Build);
@@ -261,9 +330,10 @@ TEST(WebUpdateTest, WithoutWaitingTheOwnerShowsTheMessages) {
 }
 
 TEST(UpdateMessageTextTest, RussianTextsDifferFromEnglishAndKeepTheNotes) {
-  for (const TUpdateMessage m : {TUpdateMessage::NewVersion, TUpdateMessage::NewVersionWithText,
-                                 TUpdateMessage::NewVersionWithDownload, TUpdateMessage::NoUpdate,
-                                 TUpdateMessage::ServerNotReachable}) {
+  for (const TUpdateMessage m :
+       {TUpdateMessage::NewVersion, TUpdateMessage::NewVersionWithText,
+        TUpdateMessage::NewVersionWithDownload, TUpdateMessage::NoUpdate,
+        TUpdateMessage::ServerNotReachable, TUpdateMessage::AnswerUnreadable}) {
     const std::string ru = UpdateMessageText(m, 0, "2.2", "notes");
     EXPECT_NE(ru, UpdateMessageText(m, 1, "2.2", "notes"));
     EXPECT_EQ(UpdateMessageText(m, 2, "2.2", "notes"), UpdateMessageText(m, 1, "2.2", "notes"));
@@ -283,14 +353,22 @@ TEST(VersionFileTest, LinesSplitAtAnyBreakAndOptionalPartsStayEmpty) {
   EXPECT_EQ(blank.NewestBuild, 230);
   EXPECT_EQ(blank.VersionText, "");
   EXPECT_EQ(blank.DownloadURL, "");
+  EXPECT_EQ(full.Problem, "");
   EXPECT_EQ(ParseVersionFile("227x", "").NewestBuild, 0);
   EXPECT_EQ(ParseVersionFile("", "").NewestBuild, 0);
   EXPECT_EQ(ParseVersionFile("\n228", "").NewestBuild, 0);
+  for (const char* unreadable : {"227x", "", "\n228", "x\n227"}) {
+    EXPECT_NE(ParseVersionFile(unreadable, "").Problem, "") << unreadable;
+  }
   // A download on another host is a full address; anything else is a name in the folder.
   for (const auto& [line, url] : std::vector<std::pair<std::string, std::string>>{
            {" https://host/a/b.zip ", "https://host/a/b.zip"},
            {"HTTP://host/b.zip", "HTTP://host/b.zip"},
-           {"svn+ssh://host/b", "svn+ssh://host/b"},
+           // Only web addresses are handed to the desktop.
+           {"svn+ssh://host/b", ""},
+           {"file:///C:/Windows/System32/calc.exe", ""},
+           {"https://host/a b.zip", ""},
+           {"https://host/\xC3\xA4.zip", ""},
            {"dir/b.zip", "http://u/dir/b.zip"},
            {"://host/b.zip", "http://u/://host/b.zip"},
            {"1x://host/b.zip", "http://u/1x://host/b.zip"},
@@ -298,7 +376,7 @@ TEST(VersionFileTest, LinesSplitAtAnyBreakAndOptionalPartsStayEmpty) {
     const RVersionFile file = ParseVersionFile("227\n2.2\n" + line, "http://u/");
     EXPECT_EQ(file.DownloadURL, url) << line;
     EXPECT_EQ(DownloadToOpen(file, ""), url);
-    EXPECT_EQ(DownloadToOpen(file, "https://page/"), "https://page/");
+    EXPECT_EQ(DownloadToOpen(file, "https://page/"), url.empty() ? "" : "https://page/");
   }
   EXPECT_EQ(DownloadToOpen(blank, "https://page/"), "");
 }

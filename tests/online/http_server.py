@@ -14,6 +14,9 @@ Paths:
   /drop              closes the connection without an answer
   /count/<path>      200, the number of requests seen so far for /<path>
   /bom               200, UTF-8 byte-order mark + "Gr\u00fc\u00dfe"
+  /trickle           200 announcing 100 bytes, then one byte every 0.4 s
+  /redirect-loop     302 to itself, again and again
+  /big/<n>           200 with n bytes and no announced length (the end of the connection ends it)
   /files/<name>      200 with the file's bytes from --root, or 404
 """
 import argparse
@@ -64,6 +67,32 @@ class Handler(http.server.BaseHTTPRequestHandler):
             with counts_lock:
                 seen = counts["/" + path[len("/count/"):]]
             self.reply(200, str(seen).encode())
+        elif path == "/trickle":
+            self.send_response(200)
+            self.send_header("Content-Length", "100")
+            self.end_headers()
+            try:
+                for _ in range(100):
+                    self.wfile.write(b"x")
+                    self.wfile.flush()
+                    time.sleep(0.4)
+            except OSError:
+                pass
+            self.close_connection = True
+        elif path == "/redirect-loop":
+            self.send_response(302)
+            self.send_header("Location", "/redirect-loop")
+            self.send_header("Content-Length", "0")
+            self.end_headers()
+        elif path.startswith("/big/"):
+            self.send_response(200)
+            self.send_header("Connection", "close")
+            self.end_headers()
+            try:
+                self.wfile.write(b"b" * int(path[len("/big/"):]))
+            except OSError:
+                pass
+            self.close_connection = True
         elif path == "/bom":
             self.reply(200, "\ufeffGr\u00fc\u00dfe".encode("utf-8"))
         elif path.startswith("/files/") and self.root:

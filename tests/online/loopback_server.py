@@ -7,10 +7,18 @@ Usage: loopback_server.py --port-file FILE [--root DIR] [--delay SECONDS]
 Listens on 127.0.0.1 on a free port and writes the port number to FILE. GET /quit stops it; it
 stops by itself after --lifetime seconds (default 120).
 
-  GET /<name>     the file <name> from --root after --delay seconds, or 404
+  GET /<name>     the file <name> from --root after --delay seconds, or 404; when --root holds
+                  <name>.mode, its first word says how to answer instead:
+                    trickle        200, then one byte every 0.4 s
+                    silent         reads the request and never answers
+                    status N       status N with a small HTML page
+                    redirect-loop  302 to the same address, again and again
+                    truncated      200 announcing 1000 bytes, then 20 bytes and the end
+                    size N         200 with N bytes of config text and no announced length
+                  Every GET /<name> first writes <name>.asked into --root.
   POST /collect   recorded as one line in --hits: path, body, User-Agent, Content-Type and
                   Accept-Charset separated by tabs; answered 200 ("ok"), not at all ("drop": the
-                  connection is closed), or 500 ("fail")
+                  connection is closed), or 500 ("fail"); never, while --root holds collect.mode
 """
 import argparse
 import http.server
@@ -18,6 +26,8 @@ import os
 import socketserver
 import threading
 import time
+
+CONFIG_LINE = b"version = 99\r\nroot\r\n"
 
 lock = threading.Lock()
 
@@ -46,11 +56,61 @@ class Handler(http.server.BaseHTTPRequestHandler):
             time.sleep(self.options.delay)
         name = os.path.basename(path)
         full = os.path.join(self.options.root or "", name)
+        if name and self.options.root:
+            with open(full + ".asked", "w"):
+                pass
+            if os.path.isfile(full + ".mode"):
+                with open(full + ".mode") as f:
+                    self.behave(f.read().split())
+                return
         if name and self.options.root and os.path.isfile(full):
             with open(full, "rb") as f:
                 self.reply(200, f.read())
         else:
             self.reply(404, b"Not found")
+
+    def behave(self, mode):
+        try:
+            if mode[0] == "trickle":
+                self.send_response(200)
+                self.send_header("Content-Length", "4096")
+                self.end_headers()
+                for _ in range(4096):
+                    self.wfile.write(b"#")
+                    self.wfile.flush()
+                    time.sleep(0.4)
+            elif mode[0] == "silent":
+                time.sleep(self.options.lifetime)
+            elif mode[0] == "status":
+                body = b"<html><body>error</body></html>"
+                self.send_response(int(mode[1]))
+                self.send_header("Content-Type", "text/html")
+                self.send_header("Content-Length", str(len(body)))
+                self.end_headers()
+                self.wfile.write(body)
+            elif mode[0] == "redirect-loop":
+                self.send_response(302)
+                self.send_header("Location", self.path)
+                self.send_header("Content-Length", "0")
+                self.end_headers()
+            elif mode[0] == "truncated":
+                self.send_response(200)
+                self.send_header("Content-Length", "1000")
+                self.end_headers()
+                self.wfile.write(CONFIG_LINE)
+                self.close_connection = True
+            elif mode[0] == "size":
+                left = int(mode[1])
+                self.send_response(200)
+                self.send_header("Connection", "close")
+                self.end_headers()
+                chunk = CONFIG_LINE + b"#" * (65536 - len(CONFIG_LINE) - 2) + b"\r\n"
+                while left > 0:
+                    self.wfile.write(chunk[:left])
+                    left -= len(chunk)
+                self.close_connection = True
+        except OSError:
+            self.close_connection = True
 
     def do_POST(self):
         length = int(self.headers.get("Content-Length", "0"))
@@ -60,6 +120,8 @@ class Handler(http.server.BaseHTTPRequestHandler):
         if self.options.hits:
             with lock, open(self.options.hits, "a") as f:
                 f.write("\t".join(fields) + "\n")
+        if self.options.root and os.path.isfile(os.path.join(self.options.root, "collect.mode")):
+            time.sleep(self.options.lifetime)
         if self.options.collect == "drop":
             self.close_connection = True
         elif self.options.collect == "fail":

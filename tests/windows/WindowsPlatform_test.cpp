@@ -2,6 +2,7 @@
 // the automation strings, library loading, system folders and the WinINet transport.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 
@@ -175,6 +176,42 @@ TEST_F(WinInetFetchTest, SilentOrDroppingServersFailTheAttempts) {
   const RIStringResult dropped = Get("/drop");
   EXPECT_TRUE(dropped.Error);
   EXPECT_NE(dropped.Code, 0);
+}
+
+// A server that trickles, loops or sends too much ends the fetch within the time limit of the
+// whole fetch, with a reason, although WinINet itself blocks while data keeps coming.
+TEST_F(WinInetFetchTest, LimitsEndTheFetchWithAReason) {
+  const struct {
+    std::string Path;
+    int32_t TotalMs;
+    size_t MaxBody;
+    std::string Reason;
+  } cases[] = {
+      {"/trickle", 1000, kHttpMaxBodySize, "no complete answer within 1 s"},
+      {"/stall", 1500, kHttpMaxBodySize, "no complete answer within 1500 ms"},
+      {"/redirect-loop", 0, kHttpMaxBodySize,
+       "too many redirects (more than 10; a redirect loop?)"},
+      {"/big/5000", 0, 4096, "the answer is larger than 4 KiB"},
+      {"/status/500", 0, kHttpMaxBodySize, "HTTP status 500"},
+  };
+  for (const auto& c : cases) {
+    RIRequest request;
+    InitRequestFull(request, base_ + c.Path, kHttpUserAgent, kHttpAcceptLanguage, kHttpAccept,
+                    kHttpConnectTimeoutMs, kHttpAttempts, kHttpKeepAlive, kHttpReceiveTimeoutMs);
+    request.TotalTimeout = c.TotalMs;
+    request.MaxBodySize = c.MaxBody;
+    const auto start = std::chrono::steady_clock::now();
+    RIStringResult result;
+    HttpGet(request, result);
+    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
+                        std::chrono::steady_clock::now() - start)
+                        .count();
+    EXPECT_TRUE(result.Error) << c.Path;
+    EXPECT_EQ(result.Reason, c.Reason) << c.Path;
+    if (c.TotalMs > 0) {
+      EXPECT_LT(ms, c.TotalMs + 700) << c.Path;
+    }
+  }
 }
 
 // The statistics collector of the online tests (loopback_server.py), which records each post in a
