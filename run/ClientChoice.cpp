@@ -37,8 +37,8 @@ std::string Joined(const std::vector<std::string>& places) {
 // The places of a search that found nothing, in words.
 std::string SearchedPlaces(const RClientSearch& search) {
   if (!search.Searched.empty()) return Joined(search.Searched);
-  return "no Wine prefix of Wine, Lutris, Steam (Proton), Bottles or PortProton is in the "
-         "user's folders";
+  return "no Wine prefix: none of $WINEPREFIX, ~/.wine, nor one of Lutris, Steam (Proton), "
+         "Bottles or PortProton";
 }
 
 }  // namespace

@@ -2,9 +2,13 @@
 // here, the lookups only read.
 #include "client/ClientRegistry.h"
 
+#include "client/ClientSearch.h"
+
 #include <windows.h>
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 #include "platform/PathText.h"
 #include "support/TestSupport.h"
@@ -60,6 +64,42 @@ TEST(ClientRegistryTest, LauncherFromItsUninstallIcon) {
   const TScopedKey key(std::string(kUninstall) + "Wargaming.net Game Center");
   key.Set("DisplayIcon", launcher + ",0");
   EXPECT_EQ(FindGameCenterExe(), launcher);
+}
+
+TEST(ClientRegistryTest, SearchFindsEveryRegisteredClientAndTheDefaultFolders) {
+  test::TTempDir dir;
+  for (const char* client : {"EU", "Replays", "Games/World_of_Tanks_NA"}) {
+    test::WriteText(dir.Native(std::string(client) + "/WorldOfTanks.exe"), "MZ");
+    test::WriteText(dir.Native(std::string(client) + "/res/packages/shared_content.pkg"), "PK");
+  }
+  test::WriteText(dir.Native("EU/win64/WorldOfTanks.exe"), "MZ");
+  const std::string root = dir.ProgramPath();
+  const TScopedKey eu(std::string(kUninstall) + "WOT.EU.PRODUCTION");
+  eu.Set("InstallLocation", root + "EU\\win64");
+  const TScopedKey ru(std::string(kUninstall) + "WOT.RU.PRODUCTION");
+  ru.Set("InstallLocation", root + "nowhere");
+  // The user's classes are part of the classes root.
+  const TScopedKey replay("Software\\Classes\\.wotreplay\\DefaultIcon");
+  replay.Set("", "\"" + root + "Replays\\WorldOfTanks.exe\",0");
+
+  const RClientPlaces system = SystemClientPlaces();
+  EXPECT_TRUE(system.Registry);
+  EXPECT_FALSE(system.WinePrefixes);
+  EXPECT_NE(std::find(system.DefaultFolders.begin(), system.DefaultFolders.end(), "C:\\Games\\"),
+            system.DefaultFolders.end());
+
+  RClientPlaces places;
+  places.Registry = true;
+  places.DefaultFolders = {root + "Games\\"};
+  std::vector<std::string> found;
+  for (const RFoundClient& client : SearchClients(places, ReadRegistryString).Clients) {
+    found.push_back(client.Path + " " + client.Where);
+  }
+  EXPECT_EQ(found, (std::vector<std::string>{
+                       root + "EU\\ the registry (uninstall key WOT.EU.PRODUCTION)",
+                       root + "Replays\\ the registry (.wotreplay file association)",
+                       root + "Games\\World_of_Tanks_NA\\ the launcher's default folder " + root +
+                           "Games"}));
 }
 
 }  // namespace
