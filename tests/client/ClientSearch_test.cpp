@@ -71,6 +71,9 @@ TEST_F(ClientSearchTest, FindsTheClientOfEveryKindOfPrefixOnce) {
   // $WINEPREFIX: a client in the user's folder of drive_c, four levels down.
   MakePrefix("custom-prefix");
   MakeClient("custom-prefix/drive_c/users/me/Games/World_of_Tanks", "EU");
+  // Wine links the user's folders of drive_c to the home folder's: not followed.
+  MakeClient("Documents/World_of_Tanks", "EU");
+  fs::create_symlink(Home("Documents"), Home("custom-prefix/drive_c/users/me/Documents"));
   // ~/.wine: the uninstall key names the folder in other letter cases than the disk has; the
   // walk below drive_c reaches it too.
   MakePrefix(".wine");
