@@ -21,22 +21,24 @@ constexpr char kUninstall[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uni
 
 using test::Wide;
 
-// Writes string values under HKEY_CURRENT_USER and deletes the key again at the end.
+// Writes string values under a root key (HKEY_CURRENT_USER unless told) and deletes the key
+// again at the end.
 class TScopedKey {
  public:
-  explicit TScopedKey(const std::string& key) : key_(Wide(key)) {}
-  ~TScopedKey() { RegDeleteTreeW(HKEY_CURRENT_USER, key_.c_str()); }
+  explicit TScopedKey(const std::string& key, HKEY root = HKEY_CURRENT_USER)
+      : root_(root), key_(Wide(key)) {}
+  ~TScopedKey() { RegDeleteTreeW(root_, key_.c_str()); }
   TScopedKey(const TScopedKey&) = delete;
   TScopedKey& operator=(const TScopedKey&) = delete;
   void Set(const char* name, const std::string& value) const {
     const std::wstring data = Wide(value);
-    ASSERT_EQ(
-        RegSetKeyValueW(HKEY_CURRENT_USER, key_.c_str(), Wide(name).c_str(), REG_SZ, data.c_str(),
-                        static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t))),
-        ERROR_SUCCESS);
+    ASSERT_EQ(RegSetKeyValueW(root_, key_.c_str(), Wide(name).c_str(), REG_SZ, data.c_str(),
+                              static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t))),
+              ERROR_SUCCESS);
   }
 
  private:
+  HKEY root_;
   std::wstring key_;
 };
 
@@ -78,8 +80,7 @@ TEST(ClientRegistryTest, SearchFindsEveryRegisteredClientAndTheDefaultFolders) {
   eu.Set("InstallLocation", root + "EU\\win64");
   const TScopedKey ru(std::string(kUninstall) + "WOT.RU.PRODUCTION");
   ru.Set("InstallLocation", root + "nowhere");
-  // The user's classes are part of the classes root.
-  const TScopedKey replay("Software\\Classes\\.wotreplay\\DefaultIcon");
+  const TScopedKey replay(".wotreplay\\DefaultIcon", HKEY_CLASSES_ROOT);
   replay.Set("", "\"" + root + "Replays\\WorldOfTanks.exe\",0");
 
   const RClientPlaces system = SystemClientPlaces();
