@@ -1,5 +1,6 @@
 #include "client/ClientSearch.h"
 
+#include <algorithm>
 #include <set>
 
 #include "client/ClientFolder.h"
