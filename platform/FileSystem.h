@@ -2,6 +2,7 @@
 // through its result.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -33,8 +34,14 @@ struct TDirEntry {
 };
 
 // Entries of a folder, without "." and "..", in the order the system returns them. Empty when
-// the folder cannot be listed; `ok` (when given) tells the two cases apart.
-std::vector<TDirEntry> ListDirectory(const std::string& folder, bool* ok = nullptr);
+// the folder cannot be listed; `ok` (when given) tells the two cases apart. At most `limit`
+// entries: the listing of a bigger folder stops there (`ok` stays true).
+std::vector<TDirEntry> ListDirectory(const std::string& folder, bool* ok = nullptr,
+                                     size_t limit = SIZE_MAX);
+
+// The path with every symbolic link (and junction) resolved and no "." or ".." in it: two paths
+// to the same file give the same text. The path itself when it cannot be resolved.
+std::string CanonicalPath(const std::string& path);
 
 // True when no file lies anywhere below the folder (a tree of empty folders counts as empty),
 // or when the folder cannot be listed.

@@ -20,6 +20,13 @@ std::string AppDataFolder();
 // trailing '\'; "" if unknown. POSIX: $XDG_STATE_HOME, else ~/.local/state. Windows: the
 // application-data folder.
 std::string UserStateFolder();
+// The user's home folder, program path without trailing '\'; "" if unknown. POSIX: $HOME, else
+// the password database's entry. Windows: the user's profile folder.
+std::string HomeFolder();
+// The user's folder for data that programs keep, program path without trailing '\'; "" if
+// unknown. POSIX: $XDG_DATA_HOME, else ~/.local/share. Windows: the local application-data
+// folder.
+std::string UserDataFolder();
 // A human-readable operating-system name ("Windows 10 Pro", "Debian GNU/Linux 12 (bookworm)").
 std::string OperatingSystemName();
 // Value of an environment variable; "" when unset.

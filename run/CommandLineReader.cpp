@@ -95,6 +95,10 @@ bool WalkSucceeds(Walk& walk) {
   }
 }
 
+bool NamesFileOrFolder(const std::string& path) {
+  return FileExists(path) || DirectoryExists(path);
+}
+
 void ConvertValue(TProperty& option) {
   if (option.Kind == TPropertyKind::okInteger) {
     option.IntValue = TextToInteger(option.TextValue);
@@ -276,10 +280,14 @@ bool TCommandLineReader::ParseArguments(const std::string& text) {
         const size_t start = pos;
         while (pos < length && text[pos] != ' ') ++pos;
         if (waiting && waiting->Kind == TPropertyKind::okPath) {
-          // An unquoted path may hold blanks: extend it word by word until it names a file.
-          while (!FileExists(text.substr(start, pos - start))) {
+          // An unquoted path may hold blanks: extend it word by word until it names an existing
+          // file or folder. One that never does is the error, named from its first word.
+          while (!NamesFileOrFolder(text.substr(start, pos - start))) {
             while (pos < length && text[pos] == ' ') ++pos;
-            if (pos >= length) return false;
+            if (pos >= length) {
+              pos = start;
+              return false;
+            }
             while (pos < length && text[pos] != ' ') ++pos;
           }
         }

@@ -79,6 +79,8 @@ class TCommandLineReader {
   bool ParseProcessCommandLine();
   // Parses the argument text into the declared options. True when the walk reached the end of
   // the text (Parsed is then true); false after a parse error, which went to ReportParseError.
+  // An unquoted path value runs over blanks until it names an existing file or folder; one that
+  // never does is a parse error at its first word.
   bool ParseArguments(const std::string& text);
   // Parses words the way ParseArguments parses the text's words, each word whole: "--name=value"
   // and "--name" followed by a value word set the value exactly as the word holds it (quotes and

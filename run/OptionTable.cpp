@@ -11,7 +11,8 @@ void DeclareOptions(TCommandLineReader& reader) {
   reader.AddSwitch("no-update-configs", "\t| User key, bool value", false);
   reader.AddSwitch("dry-run", "\t\t| User key, bool value", false);
   reader.AddTextOption("cpu-count", "\t| User key, int value 1..50", "");
-  reader.AddPathOption("wot-path", "\t\t| Key is required, string value", "");
+  reader.AddPathOption("wot-path", "\t\t| User key, string value", "");
+  reader.AddSwitch("list-clients", "\t| User key, bool value", false);
   reader.AddPathOption("mods-path", "\t| User key, string value", "");
   reader.AddPathOption("configs-path", "\t| User key, string value", "");
   reader.AddSwitch("without-wotmod", "\t| User key, bool value", false);

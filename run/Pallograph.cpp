@@ -8,6 +8,7 @@
 #include "platform/Clock.h"
 #include "platform/CommandLineText.h"
 #include "platform/Interrupt.h"
+#include "run/ClientChoice.h"
 #include "run/CommandLineReader.h"
 #include "run/Console.h"
 #include "run/ExitCodes.h"
@@ -113,6 +114,7 @@ int RunFromCommandLine(TRun& run, TCommandLineReader& reader,
   if (!check.Faults.empty()) return EndWithUsageFault(run, reader, check.Faults);
   for (const std::string& notice : check.Notices) run.Console.Line("  > " + notice);
   if (!check.Notices.empty()) run.Console.Line();
+  if (reader.OptionSwitch("list-clients")) return ListClients(run);
   return RunWithOptions(run);
 }
 

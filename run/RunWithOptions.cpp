@@ -1,6 +1,7 @@
 #include "run/RunWithOptions.h"
 
 #include <algorithm>
+#include <optional>
 #include <string>
 
 #include "client/WOTInfo.h"
@@ -11,6 +12,7 @@
 #include "platform/PathText.h"
 #include "platform/System.h"
 #include "run/ArchiveLibraryChoice.h"
+#include "run/ClientChoice.h"
 #include "run/ClientDiagnosis.h"
 #include "run/ColorText.h"
 #include "run/CommandLineReader.h"
@@ -42,7 +44,13 @@ std::string FolderOption(const std::string& value) {
 void AnalyseClient(TRun& run) {
   TCommandLineReader& reader = *run.Reader;
   run.Console.Write("  > Search and analysis of the game client... ");
-  const std::string wot_path = reader.OptionText("wot-path");
+  std::string wot_path = reader.OptionText("wot-path");
+  // Without the option the client is searched for; an empty value names no client.
+  std::optional<RFoundClient> found;
+  if (!reader.LookupOption("wot-path").Seen) {
+    found = FindTheOnlyClient(run);
+    wot_path = ToNativePath(found->Path);
+  }
   const auto halt = [&](const char* message, int code) {
     HaltStartup(run, message, code, ClientFailureCause(wot_path, run.Client, code));
   };
@@ -52,6 +60,7 @@ void AnalyseClient(TRun& run) {
   if (!FileExists(run.Client.RunExe)) halt("Not found!", kExitClientExeMissing);
   if (run.Client.Packages.empty()) halt("No pkg-files!", kExitNoPackages);
   run.Console.Line("OK");
+  if (found) ReportFoundClient(run, *found);
   run.Console.Line();
   run.LogLine("WOT Path: " + ToNativePath(run.Client.Path));
 }

@@ -83,7 +83,7 @@ bool RenameFileAt(const std::string& from, const std::string& to) {
   return !ec;
 }
 
-std::vector<TDirEntry> ListDirectory(const std::string& folder, bool* ok) {
+std::vector<TDirEntry> ListDirectory(const std::string& folder, bool* ok, size_t limit) {
   std::vector<TDirEntry> result;
   std::error_code ec;
   fs::directory_iterator it(Native(IncludeTrailingBackslash(folder)), ec);
@@ -91,7 +91,7 @@ std::vector<TDirEntry> ListDirectory(const std::string& folder, bool* ok) {
     if (ok) *ok = false;
     return result;
   }
-  for (; it != fs::directory_iterator(); it.increment(ec)) {
+  for (; it != fs::directory_iterator() && result.size() < limit; it.increment(ec)) {
     if (ec) break;
     const fs::directory_entry& entry = *it;
     TDirEntry item;
@@ -111,6 +111,14 @@ std::vector<TDirEntry> ListDirectory(const std::string& folder, bool* ok) {
   }
   if (ok) *ok = !ec;
   return result;
+}
+
+std::string CanonicalPath(const std::string& path) {
+  std::error_code ec;
+  const fs::path canonical = fs::canonical(Native(path), ec);
+  if (ec) return path;
+  const std::string result = FromNativePath(canonical.string());
+  return EndsWith(path, "\\") ? IncludeTrailingBackslash(result) : result;
 }
 
 void DeleteFolderTree(const std::string& folder) {

@@ -90,9 +90,9 @@ std::string NewGuidText() {
 
 namespace {
 
-// The user's home folder: $HOME, else the password database's entry of the user (a process
-// started with an empty environment has no HOME); "" when neither is known.
-std::string HomeFolder() {
+// The home folder in the system's form: $HOME, else the password database's entry of the user
+// (a process started with an empty environment has no HOME); "" when neither is known.
+std::string NativeHomeFolder() {
   std::string home = GetEnvironmentText("HOME");
   if (!home.empty()) return home;
   long size = sysconf(_SC_GETPW_R_SIZE_MAX);
@@ -111,7 +111,7 @@ std::string HomeFolder() {
 std::string XdgFolder(const char* variable, const char* fallback) {
   std::string folder = GetEnvironmentText(variable);
   if (folder.empty()) {
-    const std::string home = HomeFolder();
+    const std::string home = NativeHomeFolder();
     if (home.empty()) return {};
     folder = home + fallback;
   }
@@ -123,6 +123,13 @@ std::string XdgFolder(const char* variable, const char* fallback) {
 std::string AppDataFolder() { return XdgFolder("XDG_CONFIG_HOME", "/.config"); }
 
 std::string UserStateFolder() { return XdgFolder("XDG_STATE_HOME", "/.local/state"); }
+
+std::string HomeFolder() {
+  const std::string home = NativeHomeFolder();
+  return home.empty() ? home : ExcludeTrailingBackslash(FromNativePath(home));
+}
+
+std::string UserDataFolder() { return XdgFolder("XDG_DATA_HOME", "/.local/share"); }
 
 std::string OperatingSystemName() {
   std::ifstream in("/etc/os-release");

@@ -156,7 +156,7 @@ bool RenameFileAt(const std::string& from, const std::string& to) {
   return FailWithSystemError(what);
 }
 
-std::vector<TDirEntry> ListDirectory(const std::string& folder, bool* ok) {
+std::vector<TDirEntry> ListDirectory(const std::string& folder, bool* ok, size_t limit) {
   std::vector<TDirEntry> result;
   TFind find(IncludeTrailingBackslash(folder) + "*");
   if (!find.Found()) {
@@ -183,9 +183,32 @@ std::vector<TDirEntry> ListDirectory(const std::string& folder, bool* ok) {
     item.CreationTime = item.LastWriteTime;
     item.Attributes = item.IsDirectory ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_ARCHIVE;
     result.push_back(std::move(item));
+    if (result.size() >= limit) {
+      if (ok) *ok = true;
+      return result;
+    }
   } while (find.Next());
   if (ok) *ok = GetLastError() == ERROR_NO_MORE_FILES;
   return result;
+}
+
+std::string CanonicalPath(const std::string& path) {
+  const HANDLE handle = CreateFileW(ToWidePath(ExcludeTrailingBackslash(path)).c_str(), 0,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return path;
+  std::wstring buffer(MAX_PATH, L'\0');
+  DWORD n = GetFinalPathNameByHandleW(handle, buffer.data(), static_cast<DWORD>(buffer.size()),
+                                      FILE_NAME_NORMALIZED);
+  if (n >= buffer.size()) {
+    buffer.resize(n + 1);
+    n = GetFinalPathNameByHandleW(handle, buffer.data(), static_cast<DWORD>(buffer.size()),
+                                  FILE_NAME_NORMALIZED);
+  }
+  CloseHandle(handle);
+  if (n == 0 || n >= buffer.size()) return path;
+  const std::string result = FromWidePath(std::wstring_view(buffer.data(), n));
+  return EndsWith(path, "\\") ? IncludeTrailingBackslash(result) : result;
 }
 
 void DeleteFolderTree(const std::string& folder) {

@@ -66,6 +66,20 @@ std::string AppDataFolder() {
 
 std::string UserStateFolder() { return AppDataFolder(); }
 
+namespace {
+
+std::string ShellFolder(int id) {
+  wchar_t buffer[MAX_PATH] = {};
+  if (FAILED(SHGetFolderPathW(nullptr, id, nullptr, 0, buffer))) return {};
+  return ExcludeTrailingBackslash(FromWidePath(buffer));
+}
+
+}  // namespace
+
+std::string HomeFolder() { return ShellFolder(CSIDL_PROFILE); }
+
+std::string UserDataFolder() { return ShellFolder(CSIDL_LOCAL_APPDATA); }
+
 std::string OperatingSystemName() {
   const auto name = ReadRegistryString(
       RegistryRoot::LocalMachine, "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion", "ProductName");

@@ -14,7 +14,9 @@ tests/e2e/package_checks.py):
     console (redirected: UTF-8) and the run log name the folders and packages readably;
   * without a 7z.dll beside the program: the embedded library is written out, used, removed;
   * silent mode prints nothing after the banner (which comes before the options are read);
-  * exit codes arrive in full (16005 and 16001 through cmd's ERRORLEVEL, not modulo 256).
+  * exit codes arrive in full (16005 and 16001 through cmd's ERRORLEVEL, not modulo 256);
+  * README.txt's examples with the command lines cmd, PowerShell (the folder without its quotes)
+    and a shortcut pass; an unquoted folder that is not there is named in the parse error.
 WINEPREFIX must name a prepared prefix (wineboot -i). Wine runs under the C.UTF-8 locale, in
 which it passes Linux names in any script to the program. Exits non-zero on the first failure.
 """
@@ -235,6 +237,53 @@ def run_in_any_script(wine, build, pristine, ascii_client, work):
           flush=True)
 
 
+def run_batch(wine, work, name, lines):
+    """Runs lines through cmd in a batch file: cmd hands each command line to the program as
+    written, as a shortcut's target or a typed command is handed over."""
+    batch = os.path.join(work, name + ".bat")
+    with open(batch, "w", newline="\r\n") as f:
+        f.write("@echo off\n")
+        for line in lines:
+            f.write(line + "\n")
+        f.write("echo exit=%ERRORLEVEL%\n")
+    return run([wine, "cmd", "/c", windows_path(batch)], stdin=subprocess.DEVNULL)
+
+
+def run_readme_command_lines(wine, exe, pristine, work):
+    """README.txt's examples with the command lines cmd, PowerShell and a shortcut pass: the
+    folder in quotes after the bare program name (cmd), without its quotes after the program's
+    full path (PowerShell drops the quotes of a value without blanks), in quotes after the quoted
+    path (a shortcut's target)."""
+    program = windows_path(exe)
+    examples = [
+        ("cmd", 'pallograph.exe --wot-path="{client}" --DPT-mod=FF0000 --CAMO-mod=40',
+         ["mod.Pallograph.TankCrashTextures_", "mod.Pallograph.Camouflages_"]),
+        ("PowerShell", '"' + program + '" --wot-path={client} --DPT-mod=FF0000 --CAMO-mod=40',
+         ["mod.Pallograph.TankCrashTextures_", "mod.Pallograph.Camouflages_"]),
+        ("shortcut", '"' + program + '" --wot-path="{client}" --MEM-mod=FFFFFF',
+         ["mod.Pallograph.TankMapTextures_"]),
+    ]
+    for shell, line, packages in examples:
+        client = os.path.join(work, "readme-" + shell)
+        shutil.copytree(pristine, client)
+        command = line.format(client=windows_path(client)) + " " + " ".join(OFFLINE)
+        r = run_batch(wine, work, shell, ['cd /d "' + windows_path(os.path.dirname(exe)) + '"',
+                                          command])
+        if "exit=0" not in r.stdout:
+            fail(f"README example from {shell}: {command}\n{r.stdout}{r.stderr}")
+            continue
+        for prefix in packages:
+            one_package(os.path.join(client, "mods", VERSION), prefix)
+        print(f"README example from {shell}: {command}", flush=True)
+    # A folder that is not there: the command line is not understood, the value named.
+    nowhere = windows_path(os.path.join(work, "nowhere")) + "\\World_of_Tanks"
+    r = run_batch(wine, work, "nowhere", ['"' + program + '" --wot-path=' + nowhere +
+                                          " --CAMO-mod=40 " + " ".join(OFFLINE)])
+    if "exit=16009" not in r.stdout or \
+            "Parse error at this position: " + nowhere + " --CAMO-mod=40" not in r.stderr:
+        fail(f"unquoted folder that is not there: {r.stdout!r} {r.stderr!r}")
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--exe", required=True)
@@ -268,6 +317,7 @@ def main():
 
         if r.returncode == 0:
             run_in_any_script(wine, build, pristine, client, work)
+        run_readme_command_lines(wine, exe, pristine, work)
 
         if args.linux:
             linux_client = os.path.join(work, "linux-client")

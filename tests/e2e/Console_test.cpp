@@ -158,7 +158,7 @@ TEST_F(ConsoleTest, StartupFailuresNameThePathAndTheCause) {
        "Not found!",
        "no client folder given: use --wot-path=<the "
        "client's folder>"},
-      {{"--MEM-mod=FFFFFF"}, 16001, "Not found!", "no client folder given"},
+      {{"--MEM-mod=FFFFFF"}, 16001, "Not found!", "no client found (searched: "},
       {{"--wot-path=" + nosuch}, 16003, "Not found!", "no such file or folder: " + nosuch},
       {{"--wot-path=~/nowhere"},
        16003,
@@ -182,10 +182,13 @@ TEST_F(ConsoleTest, StartupFailuresNameThePathAndTheCause) {
        "No pkg-files!",
        "the client has no folder " + bare + "/res/packages/"},
   };
+  // Without --wot-path the client is searched for: in a home folder without one.
+  const std::vector<std::string> no_clients = {"HOME=" + empty,
+                                               "WINEPREFIX=", "XDG_DATA_HOME=", "XDG_CONFIG_HOME="};
   for (const TCase& c : cases) {
     std::vector<std::string> args = c.Args;
     args.push_back("--log");
-    const TProcessResult r = fixture_->Run(args, "\n");
+    const TProcessResult r = fixture_->Run(args, "\n", true, no_clients);
     const std::string what = c.Args.front();
     EXPECT_EQ(r.ExitCode, PosixExit(c.Code)) << what << r.Out << r.Err;
     EXPECT_TRUE(Contains(r.Out, "  > Search and analysis of the game client... " + c.Result +

@@ -38,6 +38,21 @@ TEST(FileSystemTest, DeleteFolderTreeRemovesEverything) {
   EXPECT_FALSE(std::filesystem::exists(dir.Native("tree")));
 }
 
+TEST(FileSystemTest, ListingStopsAtItsLimitAndLinksResolveToOnePath) {
+  TTempDir dir;
+  const std::string root = dir.ProgramPath();
+  for (const char* name : {"a", "b", "c", "d", "e"}) test::WriteText(dir.Native(name), name);
+  bool ok = false;
+  EXPECT_EQ(ListDirectory(root, &ok, 2).size(), 2u);
+  EXPECT_TRUE(ok);
+  EXPECT_EQ(ListDirectory(root, &ok).size(), 5u);
+  std::filesystem::create_directories(dir.Native("real/inner"));
+  std::filesystem::create_directory_symlink(dir.Native("real"), dir.Native("link"));
+  EXPECT_EQ(CanonicalPath(root + "link\\inner\\"), CanonicalPath(root + "real\\inner\\"));
+  EXPECT_EQ(CanonicalPath(root + "link\\..\\real"), CanonicalPath(root + "real"));
+  EXPECT_EQ(CanonicalPath(root + "missing\\x"), root + "missing\\x");
+}
+
 TEST(FileSystemTest, WriteFileAtomicReplacesWholeFileOrNothing) {
   TTempDir dir;
   const std::string path = dir.ProgramPath() + "cfg.txt";

@@ -240,7 +240,7 @@ TEST_F(TCommandLineReaderTest, ProcessCommandLineDropsTheProgramName) {
   EXPECT_FALSE(Option("log").Seen);
 }
 
-// Unquoted path values may hold blanks when they name an existing file; folders never count.
+// Unquoted path values may hold blanks when they name an existing file or folder.
 class TPathOptionTest : public TCommandLineReaderTest {
  protected:
   TPathOptionTest() {
@@ -261,12 +261,35 @@ TEST_F(TPathOptionTest, UnquotedFileWithBlanksIsFound) {
   EXPECT_EQ(Option("wot-path").TextValue, exe);
 }
 
-TEST_F(TPathOptionTest, UnquotedFolderOrMissingFileFailsAtTheEnd) {
-  EXPECT_FALSE(Parse("--wot-path=" + folder));
-  EXPECT_FALSE(Parse("--wot-path=" + folder + " --log"));
-  EXPECT_FALSE(Parse("--wot-path=" + dir.ProgramPath() + "missing.exe"));
-  EXPECT_EQ(errors.size(), 3u);
-  EXPECT_EQ(errors[0].rfind("Parse error at this position: \r\n", 0), 0u);
+TEST_F(TPathOptionTest, UnquotedFolderIsTaken) {
+  // As PowerShell passes --wot-path="C:\Games\World_of_Tanks_EU": without the quotes.
+  const std::string games = dir.ProgramPath() + "My Games";
+  for (const auto& [text, value] : std::vector<std::pair<std::string, std::string>>{
+           {"--wot-path=" + folder, folder},
+           {"--wot-path=" + folder + " --log", folder},
+           {"--wot-path=" + folder + "\\ --log", folder + "\\"},
+           {"--wot-path " + games + " --log", games},
+       }) {
+    EXPECT_TRUE(Parse(text)) << text;
+    EXPECT_EQ(Option("wot-path").TextValue, value) << text;
+    EXPECT_TRUE(reader.FreeArguments.empty()) << text;
+  }
+  EXPECT_TRUE(errors.empty());
+  // The extension over blanks stops at the first existing folder too.
+  std::filesystem::create_directories(dir.Native("My Games/World"));
+  EXPECT_TRUE(Parse("--wot-path=" + exe));
+  EXPECT_EQ(Option("wot-path").TextValue, games + "\\World");
+  EXPECT_EQ(reader.FreeArguments, (std::vector<std::string>{"of", "Tanks\\WorldOfTanks.exe"}));
+}
+
+TEST_F(TPathOptionTest, PathToNothingFailsAtItsFirstWord) {
+  const std::string missing = dir.ProgramPath() + "missing\\World of Tanks";
+  EXPECT_FALSE(Parse("--log --wot-path=" + missing + " --dpt-mod=FF0000"));
+  ASSERT_EQ(errors.size(), 1u);
+  // The message shows the text from there (up to 100 characters).
+  const std::string shown =
+      ("Parse error at this position: " + missing + " --dpt-mod=FF0000").substr(0, 30 + 100);
+  EXPECT_EQ(errors[0].substr(0, errors[0].find('\r')), shown);
 }
 
 TEST_F(TPathOptionTest, QuotedPathIsTakenUnchanged) {

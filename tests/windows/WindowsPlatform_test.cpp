@@ -103,6 +103,23 @@ TEST(WindowsSystemTest, FoldersAndLibraries) {
   EXPECT_EQ(kernel.Symbol("NoSuchExport"), nullptr);
   TDynamicLibrary missing;
   EXPECT_FALSE(missing.Load(TempFolder() + "nowhere\\7z.dll"));
+  EXPECT_FALSE(HomeFolder().empty());
+  EXPECT_FALSE(UserDataFolder().empty());
+}
+
+TEST(WindowsFileSystemTest, ListingLimitAndCanonicalPaths) {
+  test::TTempDir dir;
+  const std::string root = dir.ProgramPath();
+  for (const char* name : {"a", "b", "c"}) test::WriteText(dir.Native(name), name);
+  bool ok = false;
+  EXPECT_EQ(ListDirectory(root, &ok, 2).size(), 2u);
+  EXPECT_TRUE(ok);
+  EXPECT_EQ(ListDirectory(root, &ok).size(), 3u);
+  // The same folder in other letter cases and with "..": one canonical path.
+  ASSERT_TRUE(ForceDirectories(root + "Real\\Inner"));
+  EXPECT_EQ(CanonicalPath(root + "real\\INNER\\"), CanonicalPath(root + "Real\\Inner\\"));
+  EXPECT_EQ(CanonicalPath(root + "Real\\..\\Real"), CanonicalPath(root + "Real"));
+  EXPECT_EQ(CanonicalPath(root + "missing\\x"), root + "missing\\x");
 }
 
 // The system's version reader and the portable one agree on the real 7-Zip library (the test
