@@ -62,18 +62,9 @@ int CountOldWotmods(const std::string& folder, const std::string& prefix,
 }
 
 int DeleteOldWotmods(const std::string& folder, const LogSink& log) {
-  if (log) log("Search old wotmods...");
-  int deleted = 0;
-  ForEachWotmod(IncludeTrailingBackslash(folder),
-                [&](const std::string& at, const std::string& name) {
-                  if (!IsProgramPackage(name)) return;
-                  if (DeleteFileAt(at + name)) {
-                    ++deleted;
-                    if (log) log("Deleted " + at + name);
-                  } else if (log) {
-                    log("Not deleted " + at + name);
-                  }
-                });
+  TEarlierPackages earlier;
+  const int deleted = earlier.MoveAside(folder, log);
+  earlier.Settle("", true, log);
   return deleted;
 }
 
@@ -108,8 +99,11 @@ int TEarlierPackages::Settle(std::string_view prefix, bool replaced, const LogSi
       continue;
     }
     if (replaced) {
-      const bool deleted = DeleteFileAt(it->Aside);
-      if (log) log((deleted ? "Deleted " : "Not deleted ") + it->Aside);
+      if (DeleteFileAt(it->Aside)) {
+        if (log) log("Deleted " + it->Original);
+      } else if (log) {
+        log("Not deleted " + it->Aside);
+      }
     } else if (!PathExists(it->Original) && RenameFileAt(it->Aside, it->Original)) {
       ++putBack;
       if (log) log("Put back " + it->Original);

@@ -12,7 +12,7 @@ namespace pallograph {
 // Deletes, below the folder (recursively), every file with the extension ".wotmod" (any case)
 // whose lower-cased name contains "mod.pallograph.". Symbolic links are neither followed nor
 // deleted, and no folder is removed: folders belong to the user. Returns how many packages were
-// deleted.
+// deleted. (A clean-up at once: TEarlierPackages moved aside and deleted.)
 int DeleteOldWotmods(const std::string& folder, const LogSink& log);
 
 // Counts, below the folder (recursively, links not followed), the packages that earlier runs of
@@ -40,9 +40,9 @@ class TEarlierPackages {
   // or "Not deleted" when the rename failed). Returns how many were moved aside.
   int MoveAside(const std::string& folder, const LogSink& log);
   // Settles the packages moved aside whose file name starts with `prefix` (any case; "" for
-  // all): `replaced` deletes them ("Deleted"), otherwise they are put back under their names
-  // ("Put back"); a name that is taken meanwhile keeps its package aside. Returns how many were
-  // put back.
+  // all): `replaced` deletes them ("Deleted" + the package's path), otherwise they are put back
+  // under their names ("Put back"); a name that is taken meanwhile keeps its package aside.
+  // Returns how many were put back.
   int Settle(std::string_view prefix, bool replaced, const LogSink& log);
   bool Empty() const { return aside_.empty(); }
 
