@@ -128,11 +128,6 @@ TEST_F(ConsoleTest, CommandLinesNotUnderstoodEndWithStatus9AndNameTheWord) {
     EXPECT_EQ(r.Out, help) << what;
     EXPECT_TRUE(ListTree(mods_).empty()) << what;
   }
-  // Silent mode keeps standard output empty, not the fault off standard error.
-  const TProcessResult silent = fixture_->Run({"--silent-mode", "--DPT-mod="});
-  EXPECT_EQ(silent.ExitCode, PosixExit(16009));
-  EXPECT_EQ(silent.Out, "");
-  EXPECT_EQ(silent.Err, "Pallograph: --DPT-mod= has an empty value (give it as --DPT-mod=value)\n");
   // On a terminal no prompt keeps it waiting.
   const RTerminalResult typo = fixture_->RunOnTerminal({"--CCT-mdo=00FF00"}, {});
   EXPECT_EQ(typo.Status, "9") << typo.Shown;
