@@ -24,6 +24,9 @@ void TDDSRepaint::AddFiles(const ARFiles& roots, const std::string& color) {
 std::string TDDSRepaint::FindColor(const std::string& entryName, bool includeHD) const {
   if (files_.empty()) return {};
   const std::string lower = LowerCaseAscii(entryName);
+  // A wildcard may cover a whole folder: models, space.bin and terrain beside the textures are
+  // never the map stages' to change.
+  if (ExtractFileExt(lower) != ".dds") return {};
   const bool isHD = IsHDTextureName(lower);
   if (isHD && !includeHD) return {};
   for (const RDDSFile& file : files_) {

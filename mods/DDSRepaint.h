@@ -16,7 +16,8 @@ class TDDSRepaint final : public TPkgScan {
   // Appends root name + name (lower-cased) for every listed name of every root, each followed by
   // its "_hd.dds" twin unless the name already is an HD name. color: "#RRGGBB".
   void AddFiles(const ARFiles& roots, const std::string& color);
-  // The colour for a package entry, "" when it is not wanted: the first list entry of the same
+  // The colour for a package entry, "" when it is not wanted: only ".dds" entries (any case) are
+  // wanted, whatever the list's patterns cover; then the first list entry of the same
   // HD kind that contains the lower-cased entry name, or, for a name with wildcards, that the
   // whole entry name matches. HD entries are never wanted without includeHD.
   std::string FindColor(const std::string& entryName, bool includeHD) const;

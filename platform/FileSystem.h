@@ -51,6 +51,10 @@ void DeleteFolderTree(const std::string& folder);
 
 // True when a file can be created in the folder (tried with a probe file that is removed again).
 bool FolderIsWritable(const std::string& folder);
+// The same question asked without writing (a dry run's check): POSIX asks the system's access
+// check (permissions and read-only file systems); Windows, where only a try tells, uses the probe
+// of FolderIsWritable.
+bool FolderAllowsWriting(const std::string& folder);
 
 bool ReadFileBytes(const std::string& path, std::vector<uint8_t>& out);
 // Creates or truncates the file and writes the bytes. Does not create folders.

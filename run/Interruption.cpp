@@ -19,6 +19,7 @@ int EndInterruptedRun(TRun& run) {
   run.LogLine("Stopped by " + InterruptName());
   DeleteRunTempFolder(run);
   if (run.OutputLock) RemoveStaleTempPackages(run.Settings.OutputFolder, run.Sink());
+  run.SettleEarlierPackages("", false, "the run was stopped");
   RemoveExtractedArchiveLibrary(run);
   const bool held = run.OutputLock != nullptr;
   run.OutputLock.reset();

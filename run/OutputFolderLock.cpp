@@ -11,6 +11,7 @@
 #include "platform/System.h"
 #include "run/ExitCodes.h"
 #include "run/Interruption.h"
+#include "run/OldWotmods.h"
 #include "run/RunSettings.h"
 #include "run/StartupHalt.h"
 
@@ -21,12 +22,46 @@ namespace {
 constexpr int kDefaultWaitSeconds = 30;
 constexpr unsigned kPollMs = 200;
 
-int WaitSeconds() {
+constexpr int kLongestWaitSeconds = 3600;
+
+// How long the run waits for another run's lock; a setting it cannot use is said, once.
+int WaitSeconds(TRun& run) {
   const std::string text = GetEnvironmentText("PALLOGRAPH_LOCK_WAIT");
   if (text.empty()) return kDefaultWaitSeconds;
   int64_t value = 0;
-  return ParseDecimal(text, value) && value >= 0 && value <= 3600 ? static_cast<int>(value)
-                                                                  : kDefaultWaitSeconds;
+  if (ParseDecimal(text, value) && value >= 0 && value <= kLongestWaitSeconds) {
+    return static_cast<int>(value);
+  }
+  const std::string notice = "PALLOGRAPH_LOCK_WAIT=" + text + " is not a number of seconds 0.." +
+                             std::to_string(kLongestWaitSeconds) + ": " +
+                             std::to_string(kDefaultWaitSeconds) + " are used";
+  run.Console.ErrorLine("Pallograph: " + notice);
+  run.LogLine(notice);
+  return kDefaultWaitSeconds;
+}
+
+// Why the output folder cannot take the run's files, or "". With `make`, a missing folder is
+// made; without, only whether it could be made is found out (the nearest folder that exists
+// above it must be writable), and nothing is written.
+std::string OutputFolderFault(const std::string& folder, bool make) {
+  const std::string shown = ToNativePath(folder);
+  const std::string path = ExcludeTrailingBackslash(folder);
+  if (!DirectoryExists(folder)) {
+    if (PathExists(path)) return "the output folder is a file: " + ToNativePath(path);
+    if (make) {
+      if (!ForceDirectories(folder)) return "the output folder cannot be made: " + shown;
+      return FolderIsWritable(folder) ? "" : "the output folder cannot be written: " + shown;
+    }
+    std::string above = ExtractFileDir(path);
+    while (!above.empty() && !PathExists(above) && ExtractFileDir(above) != above) {
+      above = ExtractFileDir(above);
+    }
+    return DirectoryExists(above) && FolderAllowsWriting(above)
+               ? ""
+               : "the output folder cannot be made: " + shown;
+  }
+  const bool writable = make ? FolderIsWritable(folder) : FolderAllowsWriting(folder);
+  return writable ? "" : "the output folder cannot be written: " + shown;
 }
 
 // "<name>.wotmod.{GUID}.tmp", the packer's temporary names (any case).
@@ -59,18 +94,16 @@ int RemoveStaleTempPackages(const std::string& folder, const LogSink& log) {
   return removed;
 }
 
+void CheckOutputFolder(TRun& run, int failureCode) {
+  const std::string unusable = OutputFolderFault(run.Settings.OutputFolder, false);
+  if (!unusable.empty()) HaltStartup(run, "", failureCode, unusable + "; nothing was built");
+}
+
 void TakeOutputFolder(TRun& run, int failureCode) {
   const std::string& folder = run.Settings.OutputFolder;
   const std::string shown = ToNativePath(folder);
-  std::string unusable;
-  if (!DirectoryExists(folder) && !ForceDirectories(folder)) {
-    unusable =
-        PathExists(ExcludeTrailingBackslash(folder))
-            ? "the output folder is a file: " + ToNativePath(ExcludeTrailingBackslash(folder))
-            : "the output folder cannot be made: " + shown;
-  } else if (!FolderIsWritable(folder)) {
-    unusable = "the output folder cannot be written: " + shown;
-  }
+  const int wait_seconds = WaitSeconds(run);
+  const std::string unusable = OutputFolderFault(folder, true);
   if (!unusable.empty()) {
     if (failureCode != 0) HaltStartup(run, "", failureCode, unusable + "; nothing was built");
     run.LogLine("Output folder not usable, no lock taken: " + shown);
@@ -81,7 +114,7 @@ void TakeOutputFolder(TRun& run, int failureCode) {
   if (state == TOwnerLock::TState::Held) {
     run.LogLine("Output folder in use by another run: " + shown);
     run.Console.Write("  > Waiting for another run of the program on the same folder... ");
-    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(WaitSeconds());
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(wait_seconds);
     while (state == TOwnerLock::TState::Held && std::chrono::steady_clock::now() < until) {
       SleepMs(kPollMs);
       StopIfInterrupted();
@@ -100,6 +133,7 @@ void TakeOutputFolder(TRun& run, int failureCode) {
     return;
   }
   RemoveStaleTempPackages(folder, run.Sink());
+  PutBackStaleEarlierPackages(folder, run.Sink());
 }
 
 }  // namespace pallograph

@@ -61,11 +61,15 @@ int InteractiveHelp(TRun& run, TCommandLineReader& reader) {
 }
 
 // A command line that is not understood: the option list, then what was wrong (last, where a
-// terminal still shows it), and nothing else; no question is asked.
+// terminal still shows it), and nothing else; no question is asked. Silent mode keeps the list
+// off standard output, never the faults off standard error: a run that did nothing says why.
 int EndWithUsageFault(TRun& run, TCommandLineReader& reader,
                       const std::vector<std::string>& faults) {
   PrintOptionList(run, reader);
+  const bool silent = run.Console.Silent();
+  run.Console.SetSilent(false);
   for (const std::string& fault : faults) run.Console.ErrorLine("Pallograph: " + fault);
+  run.Console.SetSilent(silent);
   return kExitUsage;
 }
 

@@ -42,9 +42,14 @@ RProgramFiles LocateProgramFiles() {
   return files;
 }
 
+bool PrepareLogFolder(const RProgramFiles& files) {
+  return !files.Installed || files.LogFile.empty() ||
+         ForceDirectories(ExtractFilePath(files.LogFile));
+}
+
 bool PrepareProgramFiles(RProgramFiles& files) {
   if (!files.Installed) return true;
-  bool ok = files.LogFile.empty() || ForceDirectories(ExtractFilePath(files.LogFile));
+  bool ok = PrepareLogFolder(files);
   if (files.ConfigsFolder == files.InstalledConfigs) return ok;
   if (!ForceDirectories(files.ConfigsFolder)) {
     files.ConfigsFolder = files.InstalledConfigs;

@@ -27,5 +27,8 @@ RProgramFiles LocateProgramFiles();
 // where they were installed (ConfigsFolder = InstalledConfigs). Portable: nothing. False when a
 // folder or a copy failed.
 bool PrepareProgramFiles(RProgramFiles& files);
+// Installed: makes the log's folder only (a dry run with a run log). Portable: nothing. False
+// when the folder cannot be made.
+bool PrepareLogFolder(const RProgramFiles& files);
 
 }  // namespace pallograph

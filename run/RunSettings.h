@@ -5,12 +5,14 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "client/WOTInfo.h"
 #include "platform/NativePath.h"
 #include "platform/OwnerLock.h"
 #include "run/Console.h"
 #include "run/ExitCodes.h"
+#include "run/OldWotmods.h"
 #include "run/ProgramFiles.h"
 #include "run/RunLog.h"
 
@@ -29,7 +31,10 @@ struct TRunSettings {
   bool AllInOne = false;
   bool Subfolder = false;
   std::string ConfigsFolder;  // trailing '\'
-  std::string OutputFolder;   // trailing '\'
+  // A dry run of an installed program, which does not seed the user's configs folder: where a
+  // config missing there is read instead (the shipped copy); "" for none.
+  std::string ConfigsFallback;
+  std::string OutputFolder;  // trailing '\'
   bool DPTOn = false, CCTOn = false, MEMOn = false, CTMOn = false, SpaceBinOn = false,
        CAMOOn = false;
   std::string DPTColor, InsideColor, CCTColor, MEMColor, CTMColor, SpaceBinTankColor,
@@ -59,6 +64,11 @@ struct TRun {
   // The output folder's lock and the temporary folder's owner mark, held until the end.
   std::unique_ptr<TOwnerLock> OutputLock;
   std::unique_ptr<TOwnerLock> TempFolderMark;
+  // The packages --remove-wotmod moved aside; declared after the lock, so that a run ending some
+  // unexpected way puts them back while it still holds the folder.
+  TEarlierPackages EarlierPackages;
+  // A packing (a stage's or the all-in-one package's) failed in this run.
+  bool PackingFailed = false;
   // Files the jobs of the running stage reported, and of all stages so far.
   int64_t StageFiles = 0;
   int64_t RunFiles = 0;
@@ -73,6 +83,15 @@ struct TRun {
     if (!Log) return {};
     TLog* log = Log.get();
     return [log](const std::string& line) { log->WriteLine(ToNativePath(line)); };
+  }
+  // Settles the earlier packages that --remove-wotmod moved aside (TEarlierPackages::Settle);
+  // those put back are said on standard error with the reason `why`.
+  void SettleEarlierPackages(std::string_view prefix, bool replaced, const std::string& why) {
+    const int putBack = EarlierPackages.Settle(prefix, replaced, Sink());
+    if (putBack == 0) return;
+    Console.ErrorLine("Pallograph: " + std::to_string(putBack) +
+                      (putBack == 1 ? " earlier package was" : " earlier packages were") +
+                      " put back (" + why + "): " + ToNativePath(Settings.OutputFolder));
   }
   // Records a failure: the first code wins; the console waits for enter at the end.
   void Fail(int code) {

@@ -39,7 +39,7 @@ void CheckSystemTempFolder(TRun& run, int failureCode) {
   std::string cause;
   if (!DirectoryExists(temp)) {
     cause = "the temporary folder does not exist: ";
-  } else if (!FolderIsWritable(temp)) {
+  } else if (!(run.Settings.DryRun ? FolderAllowsWriting(temp) : FolderIsWritable(temp))) {
     cause = "the temporary folder cannot be written: ";
   } else {
     return;

@@ -15,7 +15,7 @@ inline constexpr const char* kTempMarkExtension = ".pallograph";
 
 // Ends the run before anything is processed, with `failureCode` and a cause that names the
 // folder, when the system's temporary folder is missing (it is never created) or cannot be
-// written.
+// written (a dry run asks without writing a probe there).
 void CheckSystemTempFolder(TRun& run, int failureCode);
 
 // Sets run.Settings.RunTempFolder and TempResFolder (the folder itself is made by the stages),

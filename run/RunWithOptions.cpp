@@ -20,6 +20,7 @@
 #include "run/OldWotmods.h"
 #include "run/OnlineSteps.h"
 #include "run/OutputFolderLock.h"
+#include "run/PackageNames.h"
 #include "run/ProgramFiles.h"
 #include "run/ProgramInfo.h"
 #include "run/RunSettings.h"
@@ -95,7 +96,7 @@ void ReadStageOptions(TRun& run) {
       if (row.Kind == TStageKind::SpaceBin) ReadSpaceBinColors(s, value);
       if (row.Kind == TStageKind::Camouflage) {
         int64_t percent = 30;
-        if (!ParseDecimal(value, percent)) percent = 30;
+        if (!ParseWholeNumber(value, percent)) percent = 30;
         s.CamoPercent = Clamp(percent, 0, 100);
         SendOptionEvent(run, row.Option, std::to_string(s.CamoPercent));
       } else {
@@ -127,7 +128,7 @@ void ChooseWorkerLimit(TRun& run) {
     run.Settings.WorkerLimit = static_cast<int32_t>(ProcessorCount());
   } else {
     int64_t count = 1;
-    if (!ParseDecimal(value, count)) count = 1;
+    if (!ParseWholeNumber(value, count)) count = 1;
     run.Settings.WorkerLimit = Clamp(count, 1, 50);
     SendOptionEvent(run, "cpu-count", std::to_string(run.Settings.WorkerLimit));
   }
@@ -145,13 +146,38 @@ const TStageRow* FirstWantedStage(TCommandLineReader& reader) {
 
 bool AnyStageWanted(TCommandLineReader& reader) { return FirstWantedStage(reader) != nullptr; }
 
-// The folders the stages write to, checked before anything is processed: a folder that cannot
-// be written ends the run with the code the first stage's writing would have given (its job's
-// code for the temporary folder and for loose files, its packing code for packages).
+// The names the packages would get, checked before anything is processed: a name that cannot be
+// used ends the run with the packing code of the stage whose package it names (16093 for the
+// all-in-one package; the first stage's for the sub-folder).
+void CheckPackageNames(TRun& run, const TStageRow& first) {
+  const TRunSettings& s = run.Settings;
+  if (s.WithoutWotmod) return;
+  TCommandLineReader& reader = *run.Reader;
+  const bool split = reader.OptionSwitch("split-2gb-parts");
+  const auto check = [&](const char* option, bool subfolder, bool splits, int code) {
+    const std::string refusal = RefusedPackageName(reader, option, subfolder, splits);
+    if (!refusal.empty()) HaltStartup(run, "", code, refusal + "; nothing was built");
+  };
+  if (s.AllInOne) {
+    check("allinone-wotmod-name", s.Subfolder, split, kExitAllInOnePackFailed);
+    return;
+  }
+  for (const TStageRow& row : kStages) {
+    if (reader.OptionText(row.Option).empty()) continue;
+    check(row.NameOption, s.Subfolder && &row == &first, split && row.SplitAndLog,
+          row.PackFailedCode);
+  }
+}
+
+// The folders the stages write to and the package names, checked before anything is processed
+// (by a dry run too, which makes and takes nothing): a folder that cannot be written ends the run
+// with the code the first stage's writing would have given (its job's code for the temporary
+// folder and for loose files, its packing code for packages).
 void CheckFoldersAndTakeOutputFolder(TRun& run, bool remove_old) {
   TCommandLineReader& reader = *run.Reader;
   const TRunSettings& s = run.Settings;
   const TStageRow* first = FirstWantedStage(reader);
+  if (first) CheckPackageNames(run, *first);
   if (first && !s.WithoutWotmod) CheckSystemTempFolder(run, first->JobErrorCode);
   int output_code = 0;
   if (first) {
@@ -159,7 +185,11 @@ void CheckFoldersAndTakeOutputFolder(TRun& run, bool remove_old) {
                   : s.AllInOne    ? kExitAllInOnePackFailed
                                   : first->PackFailedCode;
   }
-  if (first || remove_old) TakeOutputFolder(run, output_code);
+  if (s.DryRun) {
+    if (first) CheckOutputFolder(run, output_code);
+  } else if (first || remove_old) {
+    TakeOutputFolder(run, output_code);
+  }
 }
 
 // A run without a mod builds nothing; a run with only --remove-wotmod is a clean-up.
@@ -188,6 +218,8 @@ void OpenRunLog(TRun& run, const RProgramFiles& files) {
 void EndOfRun(TRun& run) {
   // A stop request that came while the last stage finished still ends the run as stopped.
   StopIfInterrupted();
+  // Earlier packages that no stage settled go now: deleted when every packing succeeded.
+  run.SettleEarlierPackages("", !run.PackingFailed, "a packing of this run failed");
   SendFullTime(run);
   RemoveExtractedArchiveLibrary(run);
   // Another run may use the folders while this console waits for enter.
@@ -207,9 +239,14 @@ int RunWithOptions(TRun& run) {
   TCommandLineReader& reader = *run.Reader;
   TRunSettings& s = run.Settings;
 
-  // The program's own folder, or the user's folders for an installed program.
+  // The program's own folder, or the user's folders for an installed program. A dry run makes
+  // and seeds none of them (but the run log's folder when a log is asked for).
   RProgramFiles files = run.Files;
-  PrepareProgramFiles(files);
+  if (reader.OptionSwitch("dry-run")) {
+    if (reader.OptionSwitch("log")) PrepareLogFolder(files);
+  } else {
+    PrepareProgramFiles(files);
+  }
 
   // 1-2: run log and debug banner (silent mode prints neither: the console is silent already).
   if (reader.OptionSwitch("log")) OpenRunLog(run, files);
@@ -248,6 +285,9 @@ int RunWithOptions(TRun& run) {
   s.ConfigsFolder = !configs.empty() && DirectoryExists(AbsoluteProgramPath(configs))
                         ? FolderOption(configs)
                         : files.ConfigsFolder;
+  if (s.DryRun && s.ConfigsFolder == files.ConfigsFolder && files.Installed) {
+    s.ConfigsFallback = files.InstalledConfigs;
+  }
   run.LogLine("Configs Path: " + ToNativePath(s.ConfigsFolder));
   if (!s.DryRun && !reader.OptionSwitch("no-update-configs")) {
     run.Console.Line("  > Check and download configs");
@@ -268,10 +308,11 @@ int RunWithOptions(TRun& run) {
   }
   run.LogLine("Mods Path: " + ToNativePath(s.OutputFolder));
   const bool remove_old = !s.DryRun && reader.OptionSwitch("remove-wotmod");
-  if (!s.DryRun) CheckFoldersAndTakeOutputFolder(run, remove_old);
+  CheckFoldersAndTakeOutputFolder(run, remove_old);
   if (!s.WithoutWotmod && remove_old) {
+    // Moved aside, not yet deleted: a packing that fails puts them back.
     run.Console.Write("  > Search and delete old wotmod-files... ");
-    const int deleted = DeleteOldWotmods(s.OutputFolder, run.Sink());
+    const int deleted = run.EarlierPackages.MoveAside(s.OutputFolder, run.Sink());
     run.Console.Line(FilesCountText(deleted));
     run.Console.Line();
   }

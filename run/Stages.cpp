@@ -26,6 +26,7 @@
 #include "run/CommandLineReader.h"
 #include "run/Interruption.h"
 #include "run/OldWotmods.h"
+#include "run/PackageNames.h"
 #include "run/PackageRoots.h"
 #include "run/ProgramInfo.h"
 #include "run/ProgressLine.h"
@@ -72,12 +73,22 @@ void ReportJobResult(TRun& run, const TStageRow& row, const std::string& error_t
   }
 }
 
+// A config file of the run: in the configs folder, or, where a dry run of an installed program
+// finds none there, the shipped copy that a real run would have put there first.
+std::string ConfigFilePath(const TRunSettings& s, const std::string& name) {
+  if (!s.ConfigsFallback.empty() && !FileExists(s.ConfigsFolder + name)) {
+    return s.ConfigsFallback + name;
+  }
+  return s.ConfigsFolder + name;
+}
+
 // Parses the stage's config; false (with the stage's code and message) when it is unusable.
 bool ReadStageConfig(TRun& run, const TStageRow& row, RCfgFile& config) {
-  config = ParseCfgFile(run.Settings.ConfigsFolder + row.ConfigFile);
+  config = ParseCfgFile(ConfigFilePath(run.Settings, row.ConfigFile));
   char line[1024];
   std::snprintf(line, sizeof(line), "Parse Config File (Version: %d, CfgFile.Roots: %d, File: %s)",
-                config.Version, static_cast<int>(config.Roots.size()), config.FileName.c_str());
+                config.Version, static_cast<int>(config.Roots.size()),
+                ToNativePath(config.FileName).c_str());
   run.LogLine(line);
   if (config.Version > 0 && !config.Roots.empty()) return true;
   const std::string file = run.Settings.ConfigsFolder + row.ConfigFile;
@@ -88,23 +99,18 @@ bool ReadStageConfig(TRun& run, const TStageRow& row, RCfgFile& config) {
   return false;
 }
 
-// Why a package or sub-folder name that the user gave cannot be used, or "": a package must
-// land inside the output folder.
-std::string RefusedPackageName(const TRun& run, const char* name_option) {
-  TCommandLineReader& reader = *run.Reader;
-  const std::string name = reader.OptionText(name_option);
-  if (!name.empty() && !IsPlainFileName(name)) {
-    return "Package name refused (it may hold no folder, drive or \"..\"): --" +
-           std::string(name_option) + "=" + name;
+// The packages a package config's roots name, each once. Configs come from the network: a root
+// that would leave the client folder is refused, on standard error and in the run log.
+ARFiles ConfigPackages(TRun& run, const TStageRow& row, const RCfgFile& config) {
+  std::vector<std::string> refused;
+  ARFiles packages = ExpandPackageRoots(run.Client, config.Roots, &refused);
+  for (const std::string& root : refused) {
+    const std::string text = std::string(row.ConfigFile) +
+                             ": root refused, a package must lie inside the client folder: " + root;
+    run.Console.ErrorLine("Pallograph: " + text);
+    run.LogLine(text);
   }
-  const std::string subfolder = reader.OptionText("subfolder-wotmod-name");
-  const std::string plain = StripTrailingBackslashes(SlashesToBackslashes(subfolder));
-  if (run.Settings.Subfolder && !subfolder.empty() && !IsPlainFileName(plain)) {
-    return "Sub-folder name refused (it may hold no folder, drive or \"..\"): "
-           "--subfolder-wotmod-name=" +
-           subfolder;
-  }
-  return {};
+  return packages;
 }
 
 // Writes meta.xml into the package root and packs the root into the output folder (or its
@@ -113,7 +119,10 @@ RResult PackPackageRoot(TRun& run, const std::string& package_root, int meta_kin
                         const char* name_option, const char* meta_option, bool split_and_log,
                         std::string& file_name) {
   TCommandLineReader& reader = *run.Reader;
-  const std::string refusal = RefusedPackageName(run, name_option);
+  const bool split = split_and_log && reader.OptionSwitch("split-2gb-parts");
+  // The run refused such a name before its first stage; a package never lands outside.
+  const std::string refusal =
+      RefusedPackageName(reader, name_option, run.Settings.Subfolder, split);
   if (!refusal.empty()) return RResult::Failure(refusal);
   const std::string version = ModVersion(run);
   run.LogLine("Creating Meta.xml...");
@@ -129,7 +138,6 @@ RResult PackPackageRoot(TRun& run, const std::string& package_root, int meta_kin
   file_name = ExtractFileName(relative);
   const std::string path = run.Settings.OutputFolder + relative;
   run.LogLine("Packing wotmod-file: " + ToNativePath(path));
-  const bool split = split_and_log && reader.OptionSwitch("split-2gb-parts");
   RResult packed = PackWotmod(run.Settings.ArchiveLibraryFile, path, package_root, split,
                               split_and_log ? run.Sink() : LogSink());
   // The packer's causes name program paths.
@@ -172,11 +180,16 @@ void PackStage(TRun& run, const TStageRow& row, const std::string& stage_folder)
   const RResult packed =
       PackPackageRoot(run, run.Settings.RunTempFolder, row.MetaKind, row.NameOption, row.MetaOption,
                       row.SplitAndLog, file_name);
+  // The mod's earlier packages go once the new one is in place, and come back when it is not.
+  const std::string earlier = std::string(kModKinds[static_cast<size_t>(row.MetaKind)].Id) + "_";
   if (packed) {
     ReportPacked(run, row.MetaKind, file_name);
+    run.SettleEarlierPackages(earlier, true, "");
   } else {
     run.Console.Line("Failed to create wotmod-file!");
     run.Fail(row.PackFailedCode, packed.Cause);
+    run.PackingFailed = true;
+    run.SettleEarlierPackages(earlier, false, "the packing of their mod failed");
   }
 }
 
@@ -258,7 +271,7 @@ void RunCrashStage(TRun& run, const TStageRow& row) {
   TMainThreadQueue queue;
   std::vector<TCrashWorker> pending;
   const bool tanks = row.Kind == TStageKind::CrashTanks;
-  const ARFiles packages = ExpandPackageRoots(run.Client, config.Roots);
+  const ARFiles packages = ConfigPackages(run, row, config);
   for (size_t r = packages.size(); r-- > 0;) {
     const RFiles& root = packages[r];
     TCrashWorker worker;
@@ -379,11 +392,11 @@ void RunMapStage(TRun& run, const TStageRow& row) {
                 run, row, package, stage_folder, workers, [&](TSpaceBinPatch& job) {
                   // Both configs are read again for every package.
                   if (!s.SpaceBinTankColor.empty()) {
-                    job.AddFiles(ParseCfgFile(s.ConfigsFolder + "MapTanks.cfg").Roots,
+                    job.AddFiles(ParseCfgFile(ConfigFilePath(s, "MapTanks.cfg")).Roots,
                                  s.SpaceBinTankColor);
                   }
                   if (!s.SpaceBinTrainColor.empty()) {
-                    job.AddFiles(ParseCfgFile(s.ConfigsFolder + "MapTrains.cfg").Roots,
+                    job.AddFiles(ParseCfgFile(ConfigFilePath(s, "MapTrains.cfg")).Roots,
                                  s.SpaceBinTrainColor);
                   }
                   job.Patch();
@@ -394,7 +407,7 @@ void RunMapStage(TRun& run, const TStageRow& row) {
       break;
     }
     case TStageKind::Camouflage: {
-      for (const RFiles& root : ExpandPackageRoots(run.Client, config.Roots)) {
+      for (const RFiles& root : ConfigPackages(run, row, config)) {
         const std::string package = run.Client.Path + root.Name;
         if (!RunPackageJob<TCamoRepaint>(run, row, package, stage_folder, workers,
                                          [&](TCamoRepaint& job) {
@@ -436,6 +449,7 @@ void RunAllInOne(TRun& run) {
     } else {
       run.Console.Line("Failed to create wotmod-file!");
       run.Fail(kExitAllInOnePackFailed, packed.Cause);
+      run.PackingFailed = true;
     }
     run.Console.Write("    Delete temporary files... ");
     DeleteRunTempFolder(run);

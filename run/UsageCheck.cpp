@@ -16,6 +16,11 @@ namespace {
 constexpr const char* kColorOptions[] = {"DPT-mod", "inside-color", "CCT-mod", "MEM-mod",
                                          "CTM-mod"};
 constexpr const char* kPathOptions[] = {"wot-path", "mods-path", "configs-path"};
+// Options whose empty value ("--DPT-mod=") would silently drop what they ask for: a mod, or the
+// folder the user meant to choose.
+constexpr const char* kNonEmptyOptions[] = {"DPT-mod",   "CCT-mod",      "MEM-mod",
+                                            "CTM-mod",   "SpaceBin-mod", "CAMO-mod",
+                                            "mods-path", "configs-path"};
 
 struct TWholeNumberOption {
   const char* Name;
@@ -60,6 +65,16 @@ void CheckWords(TCommandLineReader& reader, RUsageCheck& check) {
   for (const std::string& name : reader.ValuelessOptions) {
     check.Faults.push_back("--" + name + " has no value (give it as --" + name + "=value)");
   }
+  for (const char* name : kNonEmptyOptions) {
+    const TProperty& option = reader.LookupOption(name);
+    if (!option.Seen || !option.TextValue.empty()) continue;
+    if (std::find(reader.ValuelessOptions.begin(), reader.ValuelessOptions.end(), option.Name) !=
+        reader.ValuelessOptions.end()) {
+      continue;
+    }
+    check.Faults.push_back("--" + std::string(name) + "= has an empty value (give it as --" + name +
+                           "=value)");
+  }
 }
 
 void CheckColors(TCommandLineReader& reader, RUsageCheck& check) {
@@ -76,7 +91,8 @@ void CheckColors(TCommandLineReader& reader, RUsageCheck& check) {
   const std::string tank = pair.substr(0, bar);
   const std::string train = bar == std::string::npos ? "" : pair.substr(bar + 1);
   const bool usable = bar == std::string::npos ? IsColorText(pair)
-                                               : (!tank.empty() || !train.empty()) &&
+                                               : train.find('|') == std::string::npos &&
+                                                     (!tank.empty() || !train.empty()) &&
                                                      (tank.empty() || IsColorText(tank)) &&
                                                      (train.empty() || IsColorText(train));
   if (!usable) {
@@ -92,7 +108,7 @@ void CheckWholeNumbers(TCommandLineReader& reader, RUsageCheck& check) {
     if (value.empty()) continue;
     const std::string range = std::to_string(option.Low) + ".." + std::to_string(option.High);
     int64_t number = 0;
-    if (!ParseDecimal(value, number)) {
+    if (!ParseWholeNumber(value, number)) {
       check.Faults.push_back("--" + std::string(option.Name) + "=" + value +
                              " is not a whole number: give " + range);
     } else if (number < option.Low || number > option.High) {

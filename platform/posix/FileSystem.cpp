@@ -1,5 +1,8 @@
 #include "platform/FileSystem.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <chrono>
 #include <filesystem>
 #include <system_error>
@@ -38,6 +41,11 @@ bool FileExists(const std::string& path) {
 bool DirectoryExists(const std::string& path) {
   std::error_code ec;
   return !path.empty() && fs::is_directory(Native(path), ec);
+}
+
+bool FolderAllowsWriting(const std::string& folder) {
+  return DirectoryExists(folder) &&
+         faccessat(AT_FDCWD, ToNativePath(folder).c_str(), W_OK | X_OK, AT_EACCESS) == 0;
 }
 
 bool PathExists(const std::string& path) {

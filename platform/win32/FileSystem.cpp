@@ -117,6 +117,8 @@ bool DirectoryExists(const std::string& path) {
 
 bool PathExists(const std::string& path) { return Attributes(path) != INVALID_FILE_ATTRIBUTES; }
 
+bool FolderAllowsWriting(const std::string& folder) { return FolderIsWritable(folder); }
+
 bool ForceDirectories(const std::string& path) {
   if (path.empty()) return false;
   const std::string what = "Cannot create folder \"" + path + "\"";

@@ -102,6 +102,18 @@ TEST_F(ConsoleTest, CommandLinesNotUnderstoodEndWithStatus9AndNameTheWord) {
       {{"--wot-path=" + client_, "--CAMO-mod=40.5"}, "--CAMO-mod=40.5 is not a whole number"},
       {{"--wot-path=" + client_, "--CAMO-mod=30", "--cpu-count=two"},
        "--cpu-count=two is not a whole number: give 1..50"},
+      // An empty value would drop the mod or the folder without a word.
+      {{"--wot-path=" + client_, "--DPT-mod="},
+       "--DPT-mod= has an empty value (give it as --DPT-mod=value)"},
+      {{"--wot-path=" + client_, "--MEM-mod=FFFFFF", "--SpaceBin-mod="},
+       "--SpaceBin-mod= has an empty value"},
+      {{"--wot-path=" + client_, "--CAMO-mod="}, "--CAMO-mod= has an empty value"},
+      {{"--wot-path=" + client_, "--CAMO-mod=30", "--mods-path="},
+       "--mods-path= has an empty value"},
+      {{"--wot-path=" + client_, "--CAMO-mod=30", "--configs-path="},
+       "--configs-path= has an empty value"},
+      {{"--wot-path=" + client_, "--SpaceBin-mod=FF0000|00FF00|0000FF"},
+       "--SpaceBin-mod=FF0000|00FF00|0000FF is not a pair of colours"},
       {{"--wot-path=" + client_, "--CAMO-mod=30", "--mods-path=" + mods_ + "\\x"},
        "--mods-path=" + mods_ +
            "\\x: a path with a backslash (\\) cannot be used on this system (the program takes "
@@ -132,6 +144,19 @@ TEST_F(ConsoleTest, ValuesTheColourRuleTakesStillWorkAndNumbersOutOfRangeAreClam
                        "  > --CAMO-mod=150 is outside 0..100: 100 is used\n\n"))
       << r.Out;
   EXPECT_EQ(ListTree(mods_).size(), 4u);
+  // "0x" is no digit of the colour.
+  TE2EFixture::Check({"solid", OnePackage(mods_, "mod.Pallograph.TankCrashTextures_"),
+                      "res/vehicles/tank_crash.dds", "00FF80"});
+  // A number too big for any integer is still a whole number, clamped.
+  for (const char* count : {"99999999999999999999", "-99999999999999999999"}) {
+    const TProcessResult dry =
+        fixture_->Run({"--wot-path=" + client_, "--MEM-mod=FFFFFF",
+                       std::string("--cpu-count=") + count, "--dry-run", "--auto-close-console"});
+    EXPECT_EQ(dry.ExitCode, 0) << dry.Out << dry.Err;
+    EXPECT_TRUE(Contains(dry.Out, std::string("  > --cpu-count=") + count + " is outside 1..50: " +
+                                      (count[0] == '-' ? "1" : "50") + " is used\n"))
+        << dry.Out;
+  }
 }
 
 TEST_F(ConsoleTest, StartupFailuresNameThePathAndTheCause) {
@@ -226,6 +251,7 @@ TEST_F(ConsoleTest, FoldersThatCannotBeWrittenEndTheRunBeforeAnyPackage) {
   const std::string out = open_to_all(Folder("out"));
   const std::string locked = read_only(Folder("locked"));
   const std::string missing = fixture_->Folder() + "/no temp";
+  const std::string file = out + "/a file";
   struct TCase {
     std::vector<std::string> Args;
     std::string Temp;
@@ -253,23 +279,37 @@ TEST_F(ConsoleTest, FoldersThatCannotBeWrittenEndTheRunBeforeAnyPackage) {
        missing,
        16041,
        "the temporary folder does not exist: " + missing + "/"},
+      {{"--SpaceBin-mod=FF0000", "--mods-path=" + file},
+       temp,
+       16053,
+       "the output folder is a file: " + file + "; nothing was built"},
+      {{"--MEM-mod=FFFFFF", "--mods-path=" + file + "/mods"},
+       temp,
+       16033,
+       "the output folder cannot be made: " + file + "/mods/"},
   };
-  for (const TCase& c : cases) {
-    std::vector<std::string> command = as_user;
-    command.push_back(Program());
-    command.push_back("--wot-path=" + client_);
-    command.insert(command.end(), c.Args.begin(), c.Args.end());
-    for (const char* offline : {"--no-send-statistic", "--no-update-configs"}) {
-      command.push_back(offline);
+  // A dry run ends as the real run would, and neither makes a folder or writes a file.
+  for (TCase c : cases) {
+    for (const bool dry : {false, true}) {
+      WriteText(file, "not a folder");
+      if (dry) c.Args.push_back("--dry-run");
+      std::vector<std::string> command = as_user;
+      command.push_back(Program());
+      command.push_back("--wot-path=" + client_);
+      command.insert(command.end(), c.Args.begin(), c.Args.end());
+      for (const char* offline : {"--no-send-statistic", "--no-update-configs"}) {
+        command.push_back(offline);
+      }
+      const TProcessResult r = RunProcess(command, "\n", "", {"HOME=" + home, "TMPDIR=" + c.Temp});
+      const std::string what = c.Args.front() + " " + c.Args.back() + " TMPDIR=" + c.Temp;
+      EXPECT_EQ(r.ExitCode, PosixExit(c.Code)) << what << r.Out << r.Err;
+      EXPECT_FALSE(Contains(r.Out, "Processing")) << what << r.Out;
+      // Said once, on standard error.
+      EXPECT_EQ(CountOf(r.Err, "Pallograph: "), 1u) << what << r.Err;
+      EXPECT_TRUE(Contains(r.Err, "Pallograph: " + c.Cause)) << what << r.Err;
+      EXPECT_EQ(ListTree(out), std::vector<std::string>{"a file"}) << what;
+      EXPECT_EQ(ListTree(temp), std::vector<std::string>{}) << what;
     }
-    const TProcessResult r = RunProcess(command, "\n", "", {"HOME=" + home, "TMPDIR=" + c.Temp});
-    const std::string what = c.Args.front() + " " + c.Args.back() + " TMPDIR=" + c.Temp;
-    EXPECT_EQ(r.ExitCode, PosixExit(c.Code)) << what << r.Out << r.Err;
-    EXPECT_FALSE(Contains(r.Out, "Processing")) << what << r.Out;
-    // Said once, on standard error.
-    EXPECT_EQ(CountOf(r.Err, "Pallograph: "), 1u) << what << r.Err;
-    EXPECT_TRUE(Contains(r.Err, "Pallograph: " + c.Cause)) << what << r.Err;
-    EXPECT_TRUE(ListTree(out).empty()) << what;
   }
   EXPECT_FALSE(fs::exists(missing));
 }
@@ -281,6 +321,8 @@ TEST_F(ConsoleTest, CtrlCAndSigtermStopAtASafePointAndLeaveNothingBehind) {
   const std::string mods = TE2EFixture::ModsFolder(big);
   const std::string partial =
       mods + "/mod.Pallograph.TankMapTextures_1.wotmod.{0BADC0DE-1234-4321-8765-0123456789AB}.tmp";
+  // --remove-wotmod moved it aside; the stopped run must put it back.
+  const std::string earlier = "mod.Pallograph.TankMapTextures_2.1.3.226.200101.000000.wotmod";
   struct TCase {
     std::string With;
     std::string Status;
@@ -294,8 +336,10 @@ TEST_F(ConsoleTest, CtrlCAndSigtermStopAtASafePointAndLeaveNothingBehind) {
     how.StopWith = c.With;
     how.StopWhenExists = temp + "/{*}/res";  // the run's temporary folder, once it has files
     how.Plant = partial;                     // a package being written at that moment
+    WriteText(mods + "/" + earlier, "earlier");
     const RTerminalResult r = fixture_->RunOnTerminal(
-        {"--wot-path=" + big, "--MEM-mod=FFFFFF", "--CAMO-mod=30", "--log"}, how);
+        {"--wot-path=" + big, "--MEM-mod=FFFFFF", "--CAMO-mod=30", "--log", "--remove-wotmod"},
+        how);
     EXPECT_TRUE(r.Stopped) << c.With << r.Shown;
     EXPECT_EQ(r.Status, c.Status) << c.With << r.Shown;
     EXPECT_TRUE(Contains(r.Shown, "Pallograph: stopped by " + c.Name +
@@ -304,9 +348,15 @@ TEST_F(ConsoleTest, CtrlCAndSigtermStopAtASafePointAndLeaveNothingBehind) {
         << r.Shown;
     EXPECT_FALSE(Contains(r.Shown, "Creating translucent camouflages")) << r.Shown;
     // No temporary folder or its mark, no partial package, no lock, no package of the stopped
-    // stage.
+    // stage; the earlier package is back.
     EXPECT_TRUE(fs::is_empty(temp)) << c.With;
-    EXPECT_TRUE(ListTree(mods).empty()) << c.With;
+    EXPECT_EQ(ListTree(mods), std::vector<std::string>{earlier}) << c.With;
+    EXPECT_EQ(ReadText(mods + "/" + earlier), "earlier");
+    EXPECT_TRUE(Contains(r.Shown,
+                         "Pallograph: 1 earlier package was put back (the run was "
+                         "stopped): " +
+                             mods + "/"))
+        << r.Shown;
     const std::string log = ReadText(fixture_->LogFile());
     EXPECT_TRUE(Contains(log, ": Stopped by " + c.Name + "\n")) << log;
     EXPECT_TRUE(Contains(log, ": Exit code: " + c.Status + "\n")) << c.With;

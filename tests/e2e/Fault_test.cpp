@@ -155,6 +155,63 @@ TEST_F(FaultTest, DiskFullWhilePackingLeavesNoPartialPackage) {
   ExpectCleanEnd({});
 }
 
+// --remove-wotmod deletes the earlier packages only once the new ones are in place: a packing
+// that fails puts back those of its mod (and, at the end, every one no new package replaced).
+TEST_F(FaultTest, EarlierPackagesSurviveAFailedPacking) {
+  const std::vector<std::string> earlier = {
+      "mod.Pallograph.TankMapTextures_2.1.3.226.200101.000000.wotmod",
+      "mod.Pallograph.Camouflages_2.1.3.226.200101.000000.wotmod",
+      "old/mod.Pallograph.TankCrashTextures_2.1.3.226.200101.000000.wotmod"};
+  struct TCase {
+    std::string Faults;
+    std::vector<std::string> Args;
+    int Code;
+    std::vector<bool> Kept;  // per earlier package
+    std::vector<std::string> New;
+  };
+  const std::vector<TCase> cases = {
+      {"full:20000@.wotmod", {"--MEM-mod=FFFFFF", "--CAMO-mod=30"}, 16033, {true, true, true}, {}},
+      // The map package is in place, the camouflage package cannot be made.
+      {"create:2@.wotmod",
+       {"--MEM-mod=FFFFFF", "--CAMO-mod=30"},
+       16063,
+       {false, true, true},
+       {"mod.Pallograph.TankMapTextures_"}},
+      {"full:20000@.wotmod",
+       {"--MEM-mod=FFFFFF", "--CAMO-mod=30", "--allinone-wotmod"},
+       16093,
+       {true, true, true},
+       {}},
+      {"", {"--MEM-mod=FFFFFF"}, 0, {false, false, false}, {"mod.Pallograph.TankMapTextures_"}},
+  };
+  for (const TCase& c : cases) {
+    fs::remove_all(Mods());
+    for (const std::string& name : earlier) WriteText(Mods() + "/" + name, "earlier " + name);
+    std::vector<std::string> args = c.Args;
+    args.push_back("--remove-wotmod");
+    const TProcessResult r = Run(c.Faults, args);
+    const std::string what = c.Faults + " " + args.back();
+    EXPECT_EQ(r.ExitCode, PosixExit(c.Code)) << what << r.Out << r.Err;
+    // The console says what it always said.
+    EXPECT_TRUE(Contains(r.Out, "  > Search and delete old wotmod-files... OK (3 files)\n"))
+        << r.Out;
+    size_t kept = 0;
+    for (size_t i = 0; i < earlier.size(); ++i) {
+      const std::string path = Mods() + "/" + earlier[i];
+      EXPECT_EQ(fs::exists(path), c.Kept[i]) << what << " " << earlier[i];
+      if (c.Kept[i] && fs::exists(path)) {
+        EXPECT_EQ(ReadText(path), "earlier " + earlier[i]);
+        ++kept;
+      }
+    }
+    // Beside them only the new packages: nothing left aside, no partial package.
+    EXPECT_EQ(ListTree(Mods()).size(), kept + c.New.size()) << what;
+    for (const std::string& prefix : c.New) EXPECT_EQ(Packages(Mods(), prefix).size(), 1u);
+    EXPECT_EQ(Contains(r.Err, " put back ("), kept > 0) << r.Err;
+    EXPECT_TRUE(fs::is_empty(temp_)) << what;
+  }
+}
+
 TEST_F(FaultTest, DiskFullInTheAllInOnePacking) {
   const TProcessResult r = Run("full:20000@.wotmod", {"--MEM-mod=FFFFFF", "--CAMO-mod=30",
                                                       "--allinone-wotmod", "--subfolder-wotmod"});

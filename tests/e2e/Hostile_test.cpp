@@ -63,26 +63,53 @@ TEST_F(HostileTest, RemoveWotmodNeverFollowsLinks) {
   EXPECT_TRUE(fs::is_directory(mods_ + "/old"));
 }
 
-TEST_F(HostileTest, NamesThatLeaveTheOutputFolderAreRefused) {
-  TProcessResult r = Run({"--MEM-mod=FFFFFF", "--MEM-wotmod-name=../../../../x"});
-  EXPECT_EQ(r.ExitCode, PosixExit(16033)) << r.Out;
-  EXPECT_TRUE(Contains(r.Out, "Failed to create wotmod-file!\n")) << r.Out;
-  EXPECT_TRUE(Contains(r.Err,
-                       "Pallograph: Package name refused (it may hold no folder, drive or "
-                       "\"..\"): --MEM-wotmod-name=../../../../x"))
-      << r.Err;
-  r = Run({"--CAMO-mod=30", "--subfolder-wotmod", "--subfolder-wotmod-name=../../x"});
-  EXPECT_EQ(r.ExitCode, PosixExit(16063)) << r.Out;
-  EXPECT_TRUE(Contains(r.Err, "Sub-folder name refused")) << r.Err;
-  r = Run({"--CAMO-mod=30", "--allinone-wotmod", "--allinone-wotmod-name=C:evil"});
-  EXPECT_EQ(r.ExitCode, PosixExit(16093)) << r.Out;
-  EXPECT_TRUE(FilesOutside().empty());
-  EXPECT_TRUE(ListTree(mods_).empty());
-  // A plain name and a sub-folder given with a trailing separator still work.
-  r = Run({"--CAMO-mod=30", "--CAMO-wotmod-name=my camo", "--subfolder-wotmod",
-           "--subfolder-wotmod-name=Mine/"});
+TEST_F(HostileTest, NamesThatCannotWorkAreRefusedBeforeTheFirstStage) {
+  // The packer's temporary name adds 50 bytes: 206 pass 255, 205 do not.
+  const std::string long_name(206, 'n');
+  struct TCase {
+    std::vector<std::string> Args;
+    int Code;
+    std::string Cause;
+  };
+  const std::vector<TCase> cases = {
+      {{"--MEM-mod=FFFFFF", "--MEM-wotmod-name=../../../../x"},
+       16033,
+       "Package name refused (it may hold no folder, drive or \"..\"): "
+       "--MEM-wotmod-name=../../../../x; nothing was built"},
+      {{"--CAMO-mod=30", "--subfolder-wotmod", "--subfolder-wotmod-name=../../x"},
+       16063,
+       "Sub-folder name refused"},
+      {{"--CAMO-mod=30", "--allinone-wotmod", "--allinone-wotmod-name=C:evil"},
+       16093,
+       "Package name refused (it may hold no folder, drive or \"..\"): "
+       "--allinone-wotmod-name=C:evil"},
+      {{"--MEM-mod=FFFFFF", "--CAMO-mod=30", "--CAMO-wotmod-name=" + long_name},
+       16063,
+       "Package name refused (its file name would pass 255 bytes): --CAMO-wotmod-name=" +
+           long_name},
+      {{"--CAMO-mod=30", "--subfolder-wotmod", "--subfolder-wotmod-name=" + std::string(256, 's')},
+       16063,
+       "Sub-folder name refused (it passes 255 bytes)"},
+  };
+  for (TCase c : cases) {
+    for (const bool dry : {false, true}) {
+      if (dry) c.Args.push_back("--dry-run");
+      const TProcessResult r = Run(c.Args);
+      EXPECT_EQ(r.ExitCode, PosixExit(c.Code)) << c.Args[1] << r.Out;
+      EXPECT_FALSE(Contains(r.Out, "Processing")) << c.Args[1] << r.Out;
+      EXPECT_TRUE(Contains(r.Err, "Pallograph: " + c.Cause)) << r.Err;
+      EXPECT_TRUE(FilesOutside().empty());
+      EXPECT_TRUE(ListTree(mods_).empty());
+    }
+  }
+  // A plain name, one just short enough and a sub-folder given with a trailing separator work.
+  TProcessResult r = Run({"--CAMO-mod=30", "--CAMO-wotmod-name=my camo", "--subfolder-wotmod",
+                          "--subfolder-wotmod-name=Mine/"});
   ASSERT_EQ(r.ExitCode, 0) << r.Out;
   EXPECT_EQ(ListTree(mods_), std::vector<std::string>{"Mine/my camo.wotmod"});
+  r = Run({"--CAMO-mod=30", "--CAMO-wotmod-name=" + long_name.substr(1)});
+  ASSERT_EQ(r.ExitCode, 0) << r.Out;
+  EXPECT_EQ(ListTree(mods_).size(), 2u);
 }
 
 TEST_F(HostileTest, MetaTextsWithMarkupGiveWellFormedXml) {
@@ -114,6 +141,9 @@ TEST_F(HostileTest, LeftoversOfKilledRunsAreRemovedAndLogged) {
   ASSERT_EQ(TOwnerLock::Take(FromNativePath(temp_ + "/" + live + ".pallograph"), held),
             TOwnerLock::TState::Taken);
   WriteText(temp_ + "/{99999999-2222-4333-8444-555555555555}/other.txt", "no mark: not ours");
+  // An earlier package that a killed run with --remove-wotmod had moved aside.
+  const std::string earlier = mods_ + "/old/mod.Pallograph.Camouflages_1.wotmod";
+  WriteText(earlier + "." + kGuid + ".old", "earlier");
 
   const TProcessResult r = Run({"--CAMO-mod=30", "--log"});
   ASSERT_EQ(r.ExitCode, 0) << r.Out;
@@ -128,6 +158,11 @@ TEST_F(HostileTest, LeftoversOfKilledRunsAreRemovedAndLogged) {
   const std::string log = ReadText(fixture_.LogFile());
   EXPECT_TRUE(Contains(log, "Removed stale temporary package: ")) << log;
   EXPECT_TRUE(Contains(log, "Removed stale temporary folder: ")) << log;
+  EXPECT_EQ(ReadText(earlier), "earlier");
+  EXPECT_TRUE(Contains(log, "Put back earlier package of a killed run: " + earlier + "\n")) << log;
+  // Paths in the log have the system's form, also the config files'.
+  EXPECT_EQ(CountOf(log, "Parse Config File (Version: "), 1u) << log;
+  EXPECT_TRUE(Contains(log, "File: " + fixture_.ProgramFolder() + "/Camouflage.cfg)\n")) << log;
   // The run's own lock and mark are gone with it.
   EXPECT_FALSE(fs::exists(mods_ + "/Pallograph.lock"));
   size_t marks = 0;
@@ -171,12 +206,15 @@ TEST_F(HostileTest, SecondRunOnTheSameFolderWaitsOrEndsWithAMessage) {
   EXPECT_TRUE(Contains(r.Out, "same folder... OK")) << r.Out;
   EXPECT_EQ(ListTree(mods_).size(), 1u);
 
-  // A lock file whose owner is gone is taken over at once.
+  // A lock file whose owner is gone is taken over at once; a wait that is no number is said once.
   WriteText(mods_ + "/Pallograph.lock", "12345\n");
-  r = Run({"--CAMO-mod=30"}, {"PALLOGRAPH_LOCK_WAIT=0"});
+  r = Run({"--CAMO-mod=30"}, {"PALLOGRAPH_LOCK_WAIT=soon"});
   EXPECT_EQ(r.ExitCode, 0) << r.Out;
   EXPECT_FALSE(Contains(r.Out, "Waiting"));
   EXPECT_FALSE(fs::exists(mods_ + "/Pallograph.lock"));
+  EXPECT_EQ(r.Err,
+            "Pallograph: PALLOGRAPH_LOCK_WAIT=soon is not a number of seconds 0..3600: 30 are "
+            "used\n");
 }
 
 TEST_F(HostileTest, DamagedSpaceBinAndForeignPackageSayWhat) {
@@ -213,6 +251,81 @@ TEST_F(HostileTest, SpaceBinWithoutMapConfigsFindsNothing) {
   const TProcessResult r = Run({"--SpaceBin-mod=FF0000|00FF00", "--configs-path=" + configs});
   EXPECT_EQ(r.ExitCode, PosixExit(16052)) << r.Out;
   EXPECT_TRUE(Contains(r.Out, "Not found space.bin files!")) << r.Out;
+}
+
+// Configs come from the network: roots that climb out of the client folder are refused, and a
+// package that several roots name is walked once (by one crash worker), in the dry run as in the
+// real one.
+TEST_F(HostileTest, ConfigRootsStayInTheClientAndNameEachPackageOnce) {
+  const std::string outside = fixture_.Folder() + "/outside";
+  fs::create_directories(outside);
+  fs::copy_file(client_ + "/res/packages/vehicles_level_01.pkg",
+                outside + "/vehicles_level_01.pkg");
+  const std::string configs = fixture_.Folder() + "/configs";
+  WriteText(configs + "/CrashTanks.cfg",
+            "version = 1\n"
+            "res\\packages\\vehicles_level_01.pkg\n"
+            "res\\packages\\vehicles_level_0*.pkg\n"
+            "res\\packages\\vehicles_level_01.pkg\n"
+            "..\\outside\\vehicles_level_01.pkg\n" +
+                outside + "/vehicles_level_01.pkg\n");
+  std::string lines[2];
+  for (const bool dry : {true, false}) {
+    std::vector<std::string> args = {"--DPT-mod=FF0000", "--cpu-count=4",
+                                     "--configs-path=" + configs};
+    if (dry) args.push_back("--dry-run");
+    const TProcessResult r = Run(args);
+    EXPECT_EQ(r.ExitCode, 0) << r.Out << r.Err;
+    EXPECT_EQ(CountOf(r.Out, "vehicles_level_01.pkg"), 1u) << r.Out;
+    EXPECT_EQ(CountOf(r.Out, "vehicles_level_02.pkg"), 1u) << r.Out;
+    for (const std::string& root :
+         {std::string("..\\outside\\vehicles_level_01.pkg"), outside + "/vehicles_level_01.pkg"}) {
+      EXPECT_TRUE(Contains(r.Err,
+                           "Pallograph: CrashTanks.cfg: root refused, a package must lie inside "
+                           "the client folder: " +
+                               root + "\n"))
+          << r.Err;
+    }
+    lines[dry] = LineOf(r.Out, "vehicles_level_01.pkg") + LineOf(r.Out, "vehicles_level_02.pkg");
+  }
+  EXPECT_EQ(lines[true], lines[false]);
+  EXPECT_EQ(Packages(mods_, "mod.Pallograph.TankCrashTextures_").size(), 1u);
+}
+
+// A wildcard that covers whole folders of the map packages takes their textures only: the dry
+// run counts what the real run changes, and models, space.bin and terrain stay out.
+TEST_F(HostileTest, FolderWideMapPatternsTakeTexturesOnly) {
+  const TProcessResult added = RunPythonCode(
+      "import sys, zipfile\n"
+      "with zipfile.ZipFile(sys.argv[1], 'a') as z:\n"
+      "    z.writestr('content/MilitaryEnvironment/hd_mle101_A05_M4_Sherman/"
+      "hd_mle101_A05_M4_Sherman.model', b'model')\n",
+      {client_ + "/res/packages/02_malinovka.pkg"});
+  ASSERT_EQ(added.ExitCode, 0) << added.Err;
+  const std::string configs = fixture_.Folder() + "/configs";
+  WriteText(configs + "/MapTanks.cfg",
+            "version = 1\n"
+            "content\\MilitaryEnvironment\\\n\thd_mle101_*\\*\n"
+            "spaces\\\n\t*\n");
+  std::string lines[2];
+  for (const bool dry : {true, false}) {
+    std::vector<std::string> args = {"--MEM-mod=FFFFFF", "--configs-path=" + configs};
+    if (dry) args.push_back("--dry-run");
+    const TProcessResult r = Run(args);
+    EXPECT_EQ(r.ExitCode, 0) << r.Out << r.Err;
+    for (const char* package : {"02_malinovka.pkg", "02_malinovka_hd.pkg", "101_dday.pkg"}) {
+      lines[dry] += LineOf(r.Out, package) + "\n";
+    }
+  }
+  EXPECT_EQ(lines[true], lines[false]);
+  EXPECT_TRUE(Contains(lines[false], "02_malinovka.pkg                        OK (4 files)"))
+      << lines[false];
+  const TProcessResult entries = RunPythonCode(
+      "import sys, zipfile\n"
+      "names = zipfile.ZipFile(sys.argv[1]).namelist()\n"
+      "print([n for n in names if not n.endswith(('/', '.dds', 'meta.xml'))])\n",
+      {OnePackage(mods_, "mod.Pallograph.TankMapTextures_")});
+  EXPECT_EQ(entries.Out, "[]\n") << entries.Err;
 }
 
 }  // namespace

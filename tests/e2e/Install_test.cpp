@@ -40,15 +40,14 @@ class InstalledTest : public ::testing::Test {
     std::error_code ec;
     fs::permissions(prefix_ + "/bin", fs::perms::owner_all, fs::perm_options::add, ec);
   }
-  TProcessResult Run(const std::vector<std::string>& args,
-                     const std::vector<std::string>& env = {}) const {
+  TProcessResult Run(const std::vector<std::string>& args, const std::vector<std::string>& env = {},
+                     bool log = true) const {
     std::vector<std::string> all = as_user_;
     all.push_back(prefix_ + "/bin/pallograph");
     all.push_back("--wot-path=" + client_);
     all.insert(all.end(), args.begin(), args.end());
-    for (const char* fixed : {"--no-send-statistic", "--auto-close-console", "--log"}) {
-      all.push_back(fixed);
-    }
+    for (const char* fixed : {"--no-send-statistic", "--auto-close-console"}) all.push_back(fixed);
+    if (log) all.push_back("--log");
     std::vector<std::string> all_env{"HOME=" + home_, "TMPDIR=" + temp_};
     all_env.insert(all_env.end(), env.begin(), env.end());
     return RunProcess(all, "", "", all_env);
@@ -64,8 +63,16 @@ class InstalledTest : public ::testing::Test {
 
 TEST_F(InstalledTest, KeepsConfigsAndLogInTheUsersFolders) {
   const std::vector<std::string> prefix_before = ListTree(prefix_);
+  // A dry run writes nothing, also in a fresh home folder: it reads the shipped configs.
+  TProcessResult r = Run({"--MEM-mod=FFFFFF", "--dry-run"}, {}, false);
+  ASSERT_EQ(r.ExitCode, 0) << r.Out << r.Err;
+  EXPECT_TRUE(Contains(r.Out, "    Dry run: 7 files would be changed; nothing was written\n"))
+      << r.Out;
+  EXPECT_TRUE(fs::is_empty(home_));
+  EXPECT_TRUE(fs::is_empty(temp_));
+
   // A configs server that refuses: the refresh runs against the user's copies.
-  TProcessResult r = Run({"--MEM-mod=FFFFFF"}, {"PALLOGRAPH_CONFIGS_URL=http://127.0.0.1:9/"});
+  r = Run({"--MEM-mod=FFFFFF"}, {"PALLOGRAPH_CONFIGS_URL=http://127.0.0.1:9/"});
   ASSERT_EQ(r.ExitCode, 0) << r.Out << r.Err;
   EXPECT_TRUE(Contains(r.Out, "          MapTanks.cfg...     Disconnect\n")) << r.Out;
   EXPECT_EQ(ListTree(TE2EFixture::ModsFolder(client_)).size(), 1u);

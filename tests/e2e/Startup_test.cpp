@@ -71,13 +71,16 @@ TEST(StartupTest, SilentModePrintsNothingAtAll) {
   EXPECT_EQ(r.ExitCode, 0);
   EXPECT_EQ(r.Out, "");
   EXPECT_EQ(r.Err, "");
-  // Silent mode reads nothing: the failure at start-up still ends at once, and a command line
-  // that is not understood says nothing either.
+  // Silent mode reads nothing: the failure at start-up still ends at once, silently; a command
+  // line that is not understood did nothing at all, and only its fault line says why.
   for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
            {"--wot-path=", "--silent-mode"}, {"--silent-mode", "--CAMO-mod=x"}}) {
+    const bool usage = args.front() != "--wot-path=";
     const TProcessResult failed = fixture.Run(args);
-    EXPECT_EQ(failed.ExitCode, PosixExit(args.front() == "--wot-path=" ? 16001 : 16009));
-    EXPECT_EQ(failed.Out + failed.Err, "");
+    EXPECT_EQ(failed.ExitCode, PosixExit(usage ? 16009 : 16001));
+    EXPECT_EQ(failed.Out, "");
+    EXPECT_EQ(failed.Err,
+              usage ? "Pallograph: --CAMO-mod=x is not a whole number: give 0..100\n" : "");
   }
 }
 

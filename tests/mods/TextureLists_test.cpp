@@ -58,6 +58,25 @@ TEST_F(TextureListsTest, FindColorAcceptsSubstringsAndTakesTheFirstMatch) {
   EXPECT_EQ(repaint_.FindColor("content\\tanks\\hull.dds.bak", true), "");
 }
 
+TEST_F(TextureListsTest, FolderWidePatternsTakeTexturesOnly) {
+  repaint_.AddFiles(
+      {Root("content\\MilitaryEnvironment\\", {"hd_mle103_*\\*"}), Root("spaces\\", {"*"})},
+      "#FF0000");
+  const struct {
+    const char* Entry;
+    const char* Color;
+  } cases[] = {
+      {"content\\MilitaryEnvironment\\hd_mle103_A20_Jackson\\Jackson_AM.dds", "#FF0000"},
+      {"content\\MilitaryEnvironment\\hd_mle103_A20_Jackson\\Jackson_AM_hd.DDS", "#FF0000"},
+      {"content\\MilitaryEnvironment\\hd_mle103_A20_Jackson\\Jackson.model", ""},
+      {"content\\MilitaryEnvironment\\hd_mle103_A20_Jackson\\Jackson.visual_processed", ""},
+      {"spaces\\02_malinovka\\space.bin", ""},
+      {"spaces\\02_malinovka\\terrain\\chunk0000.chunk", ""},
+      {"spaces\\02_malinovka\\terrain\\blend.dds", "#FF0000"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(repaint_.FindColor(c.Entry, true), c.Color) << c.Entry;
+}
+
 TEST_F(TextureListsTest, CamouflageEntriesNeedDdsVehiclesAndCamouflageFolder) {
   EXPECT_TRUE(camo_.Wanted("vehicles\\german\\Camouflage\\christmas.dds", true));
   EXPECT_TRUE(camo_.Wanted("vehicles\\camouflage\\a.dds", true));
