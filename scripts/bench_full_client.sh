@@ -10,11 +10,12 @@
 # ROUNDS=n rounds (default 3).
 #
 # Each run has the shipped configs, a fresh TMPDIR, no config refresh, no statistics, silent
-# mode, and starts after `sync` on a warm page cache (every package is read once before the
-# first round). Printed per run and program: the exit code, the median seconds, the peak resident
-# memory, the bytes read and written (/proc/<pid>/io: rchar/wchar, what passed through read and
-# write calls; read_bytes/write_bytes, what went to or would go to the disk), and the floor: the
-# entries the stage takes (the "Choose" lines of a --dry-run --log run) extracted from their
+# mode, and starts after `sync` on a warm page cache (every package is read again before each run
+# and each floor). Printed per run and program: the exit code, the median seconds, the peak
+# resident memory (/usr/bin/time), the bytes read and written (/proc/<pid>/io: rchar/wchar, what
+# passed through read and write calls; read_bytes/write_bytes, what went to or would go to the
+# disk; a run that read more than a tenth of its bytes from the disk is marked cold), and the
+# floor: the entries the stage takes (the "Choose" lines of a --dry-run --log run) extracted from their
 # packages by `7z x` and stored in a zip by `7z a -tzip -mx0`, timed in the same rounds, with its
 # own bytes, and the ratio of the program's seconds to the floor's.
 set -euo pipefail
@@ -66,17 +67,23 @@ COMMON = ["--configs-path=" + os.path.join(root, "data", "configs"), "--no-updat
 
 
 def measure(args, log, env=None, cwd=None):
-    """Runs args; returns (exit code, seconds, peak RSS bytes, /proc/<pid>/io counters)."""
+    """Runs args under /usr/bin/time; returns (exit code, seconds, peak RSS bytes, the
+    /proc/<pid>/io counters). The peak is what time says (this process's own ru_maxrss
+    would count the memory of the Python process that started it); the counters are time's,
+    read once it has reaped the program, whose counters it then holds besides its own few."""
+    rss = log + ".rss"
     begin = time.perf_counter()
     with open(log, "wb") as out:
-        p = subprocess.Popen(args, env=env, cwd=cwd, stdin=subprocess.DEVNULL, stdout=out,
-                             stderr=subprocess.STDOUT)
+        p = subprocess.Popen(["/usr/bin/time", "-f", "%M", "-o", rss, *args], env=env, cwd=cwd,
+                             stdin=subprocess.DEVNULL, stdout=out, stderr=subprocess.STDOUT)
         os.waitid(os.P_PID, p.pid, os.WEXITED | os.WNOWAIT)
         with open(f"/proc/{p.pid}/io") as f:
             io = {k: int(v) for k, v in (line.split(": ") for line in f.read().splitlines())}
-        _, status, usage = os.wait4(p.pid, 0)
-    return (os.waitstatus_to_exitcode(status), time.perf_counter() - begin,
-            usage.ru_maxrss * 1024, io)
+        _, status, _ = os.wait4(p.pid, 0)
+    seconds = time.perf_counter() - begin
+    with open(rss) as f:
+        peak = int(f.read().split()[-1]) * 1024
+    return os.waitstatus_to_exitcode(status), seconds, peak, io
 
 
 def tail(log, lines=15):
@@ -170,6 +177,15 @@ def floor(entries):
     return seconds, rchar, wchar
 
 
+def warm():
+    """Reads every package, so that each run starts on a warm page cache (the outputs of the
+    runs before may have pushed packages out)."""
+    for package in packages:
+        with open(package, "rb") as f:
+            while f.read(1 << 24):
+                pass
+
+
 mib = lambda n: n / 2**20
 model = next((l.split(":", 1)[1].strip() for l in open("/proc/cpuinfo") if
               l.startswith("model name")), "unknown processor")
@@ -178,12 +194,9 @@ print(f"machine: {os.cpu_count()} processors ({model}), "
       f"{os.sysconf('SC_PAGE_SIZE') * os.sysconf('SC_PHYS_PAGES') / 2**30:.1f} GiB memory")
 print(f"client: {len(packages)} packages, {total / 1e9:.2f} GB")
 begin = time.perf_counter()
-for package in packages:  # warm page cache
-    with open(package, "rb") as f:
-        while f.read(1 << 24):
-            pass
-print(f"page cache warmed: every package read once ({time.perf_counter() - begin:.0f} s); "
-      f"{rounds} rounds, medians")
+warm()
+print(f"warm page cache: every package read before each run and floor (first "
+      f"{time.perf_counter() - begin:.0f} s); {rounds} rounds, medians")
 
 entries = {}
 for name, options in STAGES:
@@ -209,6 +222,7 @@ for r in range(rounds):
             temp = tempfile.mkdtemp(dir=work)
             env = dict(os.environ, TMPDIR=temp)
             log = os.path.join(work, "run.out")
+            warm()
             os.sync()
             code, seconds, rss, io = measure([program, "--wot-path=" + client, *options,
                                               *COMMON], log, env)
@@ -221,6 +235,7 @@ for r in range(rounds):
             results.setdefault((name, p), []).append((code, seconds, rss, io))
             shutil.rmtree(temp, ignore_errors=True)
         clean_outputs()
+        warm()
         results.setdefault((name, "floor"), []).append(floor(entries[name]))
     print(f"round {r + 1} done")
 
@@ -243,7 +258,8 @@ for name, _ in RUNS:
               f"{mib(max(m for _, _, m, _ in rows)):>9.0f}{mib(med('rchar')):>11.0f}"
               f"{mib(med('wchar')):>11.0f}{mib(med('read_bytes')):>10.0f}"
               f"{mib(med('write_bytes')):>11.0f}{floor_s:>9.2f}{floor_rw:>16}"
-              f"{seconds / floor_s if floor_s else 0:>8.1f}x")
+              f"{seconds / floor_s if floor_s else 0:>8.1f}x"
+              + ("  (cold: read from disk)" if med("read_bytes") > med("rchar") / 10 else ""))
 shutil.rmtree(work, ignore_errors=True)
 sys.exit(1 if failed else 0)
 PY
