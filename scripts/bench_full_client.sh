@@ -11,13 +11,14 @@
 #
 # Each run has the shipped configs, a fresh TMPDIR, no config refresh, no statistics, silent
 # mode, and starts after `sync` on a warm page cache (every package is read again before each run
-# and each floor). Printed per run and program: the exit code, the median seconds, the peak
-# resident memory (/usr/bin/time), the bytes read and written (/proc/<pid>/io: rchar/wchar, what
-# passed through read and write calls; read_bytes/write_bytes, what went to or would go to the
-# disk; a run that read more than a tenth of its bytes from the disk is marked cold), and the
-# floor: the entries the stage takes (the "Choose" lines of a --dry-run --log run) extracted from their
-# packages by `7z x` and stored in a zip by `7z a -tzip -mx0`, timed in the same rounds, with its
-# own bytes, and the ratio of the program's seconds to the floor's.
+# and each floor). Printed per run and program: the exit code, the median seconds, the
+# processor seconds and the peak resident memory (/usr/bin/time), the bytes read and written
+# (/proc/<pid>/io: rchar/wchar, what passed through read and write calls; read_bytes/write_bytes,
+# what went to or would go to the disk; a run that read more than a tenth of its bytes from the
+# disk is marked cold), and the floor: the entries the stage takes (the "Choose" lines of a
+# --dry-run --log run) extracted from their packages by `7z x` and stored in a zip by
+# `7z a -tzip -mx0`, timed in the same rounds, with its own processor seconds and bytes, and the
+# ratio of the program's seconds to the floor's.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 dir="$(realpath -m "${1:-$root/build-full}")"
@@ -68,22 +69,25 @@ COMMON = ["--configs-path=" + os.path.join(root, "data", "configs"), "--no-updat
 
 def measure(args, log, env=None, cwd=None):
     """Runs args under /usr/bin/time; returns (exit code, seconds, peak RSS bytes, the
-    /proc/<pid>/io counters). The peak is what time says (this process's own ru_maxrss
-    would count the memory of the Python process that started it); the counters are time's,
-    read once it has reaped the program, whose counters it then holds besides its own few."""
+    /proc/<pid>/io counters with "cpu", the processor seconds). The peak is what time says
+    (this process's own ru_maxrss would count the memory of the Python process that started
+    it); the counters are time's, read once it has reaped the program, whose counters it then
+    holds besides its own few."""
     rss = log + ".rss"
     begin = time.perf_counter()
     with open(log, "wb") as out:
-        p = subprocess.Popen(["/usr/bin/time", "-f", "%M", "-o", rss, *args], env=env, cwd=cwd,
-                             stdin=subprocess.DEVNULL, stdout=out, stderr=subprocess.STDOUT)
+        p = subprocess.Popen(["/usr/bin/time", "-f", "%M %U %S", "-o", rss, *args], env=env,
+                             cwd=cwd, stdin=subprocess.DEVNULL, stdout=out,
+                             stderr=subprocess.STDOUT)
         os.waitid(os.P_PID, p.pid, os.WEXITED | os.WNOWAIT)
         with open(f"/proc/{p.pid}/io") as f:
             io = {k: int(v) for k, v in (line.split(": ") for line in f.read().splitlines())}
         _, status, _ = os.wait4(p.pid, 0)
     seconds = time.perf_counter() - begin
     with open(rss) as f:
-        peak = int(f.read().split()[-1]) * 1024
-    return os.waitstatus_to_exitcode(status), seconds, peak, io
+        peak, user, system = f.read().split()[-3:]
+    io["cpu"] = float(user) + float(system)
+    return os.waitstatus_to_exitcode(status), seconds, int(peak) * 1024, io
 
 
 def tail(log, lines=15):
@@ -142,7 +146,7 @@ def chosen(program, options):
 
 def floor(entries):
     """One `7z x` of the entries from their packages, then `7z a -tzip -mx0` of them: (seconds,
-    rchar, wchar) of both together."""
+    processor seconds, rchar, wchar) of both together."""
     out = os.path.join(work, "floor")
     shutil.rmtree(out, ignore_errors=True)
     os.makedirs(out)
@@ -155,7 +159,7 @@ def floor(entries):
     with open(names, "w") as f:
         f.write("".join(sorted({i.filename + "\n" for v in entries.values() for i in v})))
     os.sync()
-    seconds, rchar, wchar = 0.0, 0, 0
+    seconds, cpu, rchar, wchar = 0.0, 0.0, 0, 0
     for args, cwd in ((["7z", "x", "-y", "-bso0", "-bsp0", "-o" + out, "-an", "-ai@" + archives,
                         "@" + names], None),
                       (["7z", "a", "-tzip", "-mx0", "-bso0", "-bsp0", zip_path, "."], out)):
@@ -169,12 +173,13 @@ def floor(entries):
             if extracted < wanted:
                 print(f"  7z x extracted {extracted} of {wanted} entries")
         seconds += s
+        cpu += io["cpu"]
         rchar += io["rchar"]
         wchar += io["wchar"]
     shutil.rmtree(out, ignore_errors=True)
     if os.path.exists(zip_path):
         os.remove(zip_path)
-    return seconds, rchar, wchar
+    return seconds, cpu, rchar, wchar
 
 
 def warm():
@@ -241,24 +246,24 @@ for r in range(rounds):
 
 labels = ["this build", "baseline"]
 print()
-print(f"{'run':<9} {'program':<11}{'exit':>6}{'seconds':>9}{'peak MiB':>9}{'rchar MiB':>11}"
-      f"{'wchar MiB':>11}{'read MiB':>10}{'write MiB':>11}{'floor s':>9}{'floor r/w MiB':>16}"
-      f"{'x floor':>9}")
+print(f"{'run':<9} {'program':<11}{'exit':>5}{'seconds':>9}{'cpu s':>8}{'peak MiB':>9}"
+      f"{'rchar MiB':>10}{'wchar MiB':>10}{'read MiB':>9}{'write MiB':>10}{'floor s':>8}"
+      f"{'cpu s':>7}{'r/w MiB':>11}{'x floor':>8}")
 for name, _ in RUNS:
     fl = results[(name, "floor")]
-    floor_s = statistics.median(f[0] for f in fl)
-    floor_rw = f"{mib(statistics.median(f[1] for f in fl)):.0f}/" \
-               f"{mib(statistics.median(f[2] for f in fl)):.0f}"
+    floor_s, floor_cpu = (statistics.median(f[i] for f in fl) for i in (0, 1))
+    floor_rw = f"{mib(statistics.median(f[2] for f in fl)):.0f}/" \
+               f"{mib(statistics.median(f[3] for f in fl)):.0f}"
     for p in range(len(programs)):
         rows = results[(name, p)]
         med = lambda key: statistics.median(io[key] for *_, io in rows)
         codes = sorted({c for c, *_ in rows})
         seconds = statistics.median(s for _, s, _, _ in rows)
-        print(f"{name:<9} {labels[p]:<11}{','.join(map(str, codes)):>6}{seconds:>9.2f}"
-              f"{mib(max(m for _, _, m, _ in rows)):>9.0f}{mib(med('rchar')):>11.0f}"
-              f"{mib(med('wchar')):>11.0f}{mib(med('read_bytes')):>10.0f}"
-              f"{mib(med('write_bytes')):>11.0f}{floor_s:>9.2f}{floor_rw:>16}"
-              f"{seconds / floor_s if floor_s else 0:>8.1f}x"
+        print(f"{name:<9} {labels[p]:<11}{','.join(map(str, codes)):>5}{seconds:>9.2f}"
+              f"{med('cpu'):>8.2f}{mib(max(m for _, _, m, _ in rows)):>9.0f}"
+              f"{mib(med('rchar')):>10.0f}{mib(med('wchar')):>10.0f}"
+              f"{mib(med('read_bytes')):>9.0f}{mib(med('write_bytes')):>10.0f}{floor_s:>8.2f}"
+              f"{floor_cpu:>7.2f}{floor_rw:>11}{seconds / floor_s if floor_s else 0:>7.1f}x"
               + ("  (cold: read from disk)" if med("read_bytes") > med("rchar") / 10 else ""))
 shutil.rmtree(work, ignore_errors=True)
 sys.exit(1 if failed else 0)
