@@ -7,9 +7,9 @@ lists 218 packages, version.xml, game_info.xml), its executables and folders tho
 client (make_demo_client.py --no-packages). Every package that paths.xml lists is written, by
 Python's zipfile, stored, with a folder entry for every folder, and holds what the real client
 keeps there among filler of its kind:
-  - vehicle packages (tiers 1-11, parts and HD twins as in paths.xml): about 750 vehicles with
-    live, crash (lod0-lod4, real material structure, tracked and wheeled) and collision models and
-    their textures, some with a 3D style; about 20,000 crash visuals in all;
+  - vehicle packages (tiers 1-11, parts and HD twins as in paths.xml): 750 vehicles with live,
+    crash (lod0-lod4, real material structure, tracked and wheeled) and collision models and
+    their textures, some with a 3D style; about 21,000 crash visuals in all;
   - shared-content packages: 600 camouflages (vehicles/russian/Camouflage/, one in three
     2048x2048, the others 1024x1024, DXT5 with full mip chains, one in four with a _GMM map
     beside it), the tank wrecks and rolling stock of the maps (their names as MapTanks.cfg and
@@ -19,7 +19,7 @@ keeps there among filler of its kind:
     section table, its BSMA section with embedded textures, some of them wrecks and rolling
     stock; the geometry section padded) beside terrain chunks; HD map twins the HD textures;
   - the other packages (gui, scripts, audio, shaders, features) filler of their kind;
-about 650,000 entries and 6-7 GB. Textures are a small set of distinct DDS files written by
+about 655,000 entries and 7.8 GB. Textures are a small set of distinct DDS files written by
 ImageMagick (from the real images of the benchmark corpus with --corpus, scripts/bench_corpus.sh,
 as camo_client.py makes them; plasma images otherwise), reused under many names.
 
@@ -305,7 +305,8 @@ def vehicle_entries(pools, rng, nation, vehicle, parts, style, wheeled, models=T
 
 
 def item_entries(pools, rng, package, item):
-    """(SD entries) of one planned item; HD twins of vehicles go to the package's HD twin."""
+    """(entries, HD texture entries) of one planned item; only a vehicle has the second, which
+    its package's HD twin holds."""
     kind = item[0]
     if kind == "vehicle":
         return vehicle_entries(pools, rng, *item[1:])
