@@ -1,6 +1,7 @@
 #include "texture/BlockShade.h"
 
 #include <algorithm>
+#include <bit>
 #include <climits>
 #include <cstring>
 
@@ -38,19 +39,41 @@ constexpr bool KernelRulesHold() {
 }
 static_assert(KernelRulesHold(), "the four-colour kernel's integer rules are exact");
 
-uint32_t Load16(const uint8_t* p) { return static_cast<uint32_t>(p[0]) | p[1] << 8; }
+// Little-endian words of a block; one load or store where the processor is little-endian.
+uint32_t Load16(const uint8_t* p) {
+  if constexpr (std::endian::native == std::endian::little) {
+    uint16_t value;
+    std::memcpy(&value, p, 2);
+    return value;
+  }
+  return static_cast<uint32_t>(p[0]) | p[1] << 8;
+}
 
 uint32_t Load32(const uint8_t* p) {
+  if constexpr (std::endian::native == std::endian::little) {
+    uint32_t value;
+    std::memcpy(&value, p, 4);
+    return value;
+  }
   return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
          static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
 }
 
 void Store16(uint8_t* p, uint32_t value) {
+  if constexpr (std::endian::native == std::endian::little) {
+    const uint16_t word = static_cast<uint16_t>(value);
+    std::memcpy(p, &word, 2);
+    return;
+  }
   p[0] = static_cast<uint8_t>(value);
   p[1] = static_cast<uint8_t>(value >> 8);
 }
 
 void Store32(uint8_t* p, uint32_t value) {
+  if constexpr (std::endian::native == std::endian::little) {
+    std::memcpy(p, &value, 4);
+    return;
+  }
   for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(value >> (8 * i));
 }
 

@@ -68,15 +68,6 @@ constexpr TOneColorTables BuildOneColorTables() {
 
 constexpr TOneColorTables kOneColorTables = BuildOneColorTables();
 
-// 65536 / n rounded, for the mean over n texels.
-constexpr std::array<int32_t, 17> BuildReciprocals() {
-  std::array<int32_t, 17> table{};
-  for (int32_t n = 1; n <= 16; ++n) table[static_cast<size_t>(n)] = (65536 + n / 2) / n;
-  return table;
-}
-
-constexpr std::array<int32_t, 17> kReciprocals = BuildReciprocals();
-
 template <class L>
 PALLOGRAPH_INLINE typename L::V K(int32_t value) {
   return L::Splat(value);
@@ -288,11 +279,11 @@ PALLOGRAPH_INLINE void IdentityChannel(const TModel<L>& model, const TNormal<L>&
 // Channel C of the one-colour fit: every class on entry 2, the endpoints from the one-colour
 // table for the classes' mean.
 template <class L, int C>
-PALLOGRAPH_INLINE void OneColorChannel(const TModel<L>& model, typename L::V reciprocal,
+PALLOGRAPH_INLINE void OneColorChannel(const TModel<L>& model, typename L::V twiceTotal,
                                        TFit<L>& fit) {
   using V = typename L::V;
-  const V mean = L::Min(
-      L::template ShiftRight<16>(L::Add(L::Mul(model.Sum[C], reciprocal), K<L>(32768))), K<L>(255));
+  // The classes' mean, rounded: (2 sum + total) / (2 total) rounded down.
+  const V mean = L::Quotient(L::Add(L::Add(model.Sum[C], model.Sum[C]), model.Total), twiceTotal);
   const V pair = L::Lookup(kOneColorTables.Pair[C == 1 ? 0 : 1], mean);
   const V first = L::And(pair, K<L>(0xFF));
   const V second = L::template ShiftRight<8>(pair);
@@ -431,10 +422,10 @@ uint32_t FitLanes(const TShadeChannels& channels, bool dxt1, TShadeBatch& batch,
   fit.Error = L::Select(identity.Fits, fit.Error, K<L>(INT32_MAX));
   TFit<L> one;
   one.Start = one.End = one.Error = K<L>(0);
-  const V reciprocal = L::Lookup(kReciprocals.data(), model.Total);
-  OneColorChannel<L, 0>(model, reciprocal, one);
-  OneColorChannel<L, 1>(model, reciprocal, one);
-  OneColorChannel<L, 2>(model, reciprocal, one);
+  const V twiceTotal = L::Max(L::Add(model.Total, model.Total), K<L>(1));
+  OneColorChannel<L, 0>(model, twiceTotal, one);
+  OneColorChannel<L, 1>(model, twiceTotal, one);
+  OneColorChannel<L, 2>(model, twiceTotal, one);
   const auto useOne = L::Less(one.Error, fit.Error);
   fit.Start = L::Select(useOne, one.Start, fit.Start);
   fit.End = L::Select(useOne, one.End, fit.End);
