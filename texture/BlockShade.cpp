@@ -204,20 +204,14 @@ TBlockShade::TBlockShade(int percent) {
   for (int c = 0; c < 3; ++c) {
     channels_.Multiplier[c] = clamped * 5243;
     channels_.Offset[c] = 0;
-    for (int v = 0; v < 256; ++v) {
-      table_[static_cast<size_t>(c)][static_cast<size_t>(v)] =
-          static_cast<uint8_t>(v * clamped / 100);
-    }
   }
 }
 
 TBlockShade TBlockShade::ToColor(uint32_t color) {
   TBlockShade shade;
   for (int c = 0; c < 3; ++c) {
-    const uint8_t value = static_cast<uint8_t>(color >> (8 * c));
     shade.channels_.Multiplier[c] = 0;
-    shade.channels_.Offset[c] = value;
-    shade.table_[static_cast<size_t>(c)].fill(value);
+    shade.channels_.Offset[c] = static_cast<int32_t>((color >> (8 * c)) & 0xFF);
   }
   return shade;
 }

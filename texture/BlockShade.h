@@ -11,7 +11,6 @@
 // number of threads may shade with one object at once.
 #pragma once
 
-#include <array>
 #include <cstddef>
 #include <cstdint>
 
@@ -43,7 +42,10 @@ class TBlockShade {
   // Whether every block stays as it is.
   bool Identity() const { return identity_; }
   // The ideal value of a texel's channel (0 blue, 1 green, 2 red) whose source value is v.
-  uint8_t Ideal(int channel, uint8_t v) const { return table_[static_cast<size_t>(channel)][v]; }
+  uint8_t Ideal(int channel, uint8_t v) const {
+    return static_cast<uint8_t>(((v * channels_.Multiplier[channel]) >> 19) +
+                                channels_.Offset[channel]);
+  }
 
   // Shades the 8-byte colour half (colour 0, colour 1, index word) of one block in place. With
   // dxt1 the block keeps its DXT1 meaning: a three-colour block (colour 0 <= colour 1) stays one
@@ -66,8 +68,7 @@ class TBlockShade {
   void ShadeThreeColor(uint8_t* half, uint16_t valid, TBlockShadeCounts* counts) const;
 
   bool identity_ = false;
-  TShadeChannels channels_{};                        // the rule, for the four-colour kernel
-  std::array<std::array<uint8_t, 256>, 3> table_{};  // per channel, the ideal of each value
+  TShadeChannels channels_{};  // the rule of every channel
 };
 
 }  // namespace pallograph

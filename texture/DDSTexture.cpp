@@ -100,17 +100,31 @@ std::string FailureText(const std::exception& error) {
   return error.what();
 }
 
-TBitmap DecodeTopLevel(const std::vector<uint8_t>& stream, const TDDSSource& source,
-                       TWorkerPool* workers) {
-  TBitmap bitmap(source.Width, source.Height);
-  const bool dxt1 = source.Code == kDDSCodeDxt1;
+// The width x height level whose blocks start at `blocks`, decoded: in bands on the workers, or
+// on this thread.
+TBitmap DecodeLevel(const uint8_t* blocks, bool dxt1, int width, int height, TWorkerPool* workers) {
+  TBitmap bitmap(width, height);
   if (workers != nullptr) {
-    DecodeDXTLevel(*workers, stream.data() + kDDSHeaderSize, dxt1, bitmap);
+    DecodeDXTLevel(*workers, blocks, dxt1, bitmap);
   } else {
-    DecodeDXTImage(stream.data() + kDDSHeaderSize, dxt1, source.Width, WriteBitmapBlock, bitmap,
-                   source.Height);
+    DecodeDXTImage(blocks, dxt1, width, WriteBitmapBlock, bitmap, height);
   }
   return bitmap;
+}
+
+TBitmap DecodeTopLevel(const std::vector<uint8_t>& stream, const TDDSSource& source,
+                       TWorkerPool* workers) {
+  return DecodeLevel(stream.data() + kDDSHeaderSize, source.Code == kDDSCodeDxt1, source.Width,
+                     source.Height, workers);
+}
+
+// The bitmap's next mip level: in bands on the workers, or on this thread.
+void HalveLevel(TBitmap& bitmap, TWorkerPool* workers) {
+  if (workers != nullptr) {
+    HalveBitmapLevel(*workers, bitmap);
+  } else {
+    HalveBitmap(bitmap);
+  }
 }
 
 // Runs rows(firstRow, rowCount) over all of the bitmap's rows: in bands on the workers, or at once.
@@ -131,13 +145,7 @@ void EncodeLevels(TBitmap& bitmap, uint8_t code, const std::vector<uint64_t>& le
                   uint8_t* dst, TWorkerPool* workers) {
   const bool dxt1 = code == kDDSCodeDxt1;
   for (size_t j = first; j < levels.size(); ++j) {
-    if (j > first) {
-      if (workers != nullptr) {
-        HalveBitmapLevel(*workers, bitmap);
-      } else {
-        HalveBitmap(bitmap);
-      }
-    }
+    if (j > first) HalveLevel(bitmap, workers);
     if (workers != nullptr) {
       EncodeDXTLevel(*workers, dst, dxt1, bitmap);
     } else if (kUseParallelEncoder) {
@@ -209,19 +217,11 @@ void ChangeBlocks(std::vector<uint8_t>& stream, const TDDSSource& source, const 
   std::vector<uint8_t> missing;
   if (held < levels.size()) {
     const size_t last = held - 1;
-    TBitmap bitmap(LevelSide(source.Width, last), LevelSide(source.Height, last));
-    const uint8_t* blocks = stream.data() + end - levels[last];
-    if (workers != nullptr) {
-      DecodeDXTLevel(*workers, blocks, dxt1, bitmap);
-    } else {
-      DecodeDXTImage(blocks, dxt1, bitmap.Width, WriteBitmapBlock, bitmap, bitmap.Height);
-    }
+    TBitmap bitmap =
+        DecodeLevel(stream.data() + end - levels[last], dxt1, LevelSide(source.Width, last),
+                    LevelSide(source.Height, last), workers);
     ChangePixels(bitmap, shade, workers);
-    if (workers != nullptr) {
-      HalveBitmapLevel(*workers, bitmap);
-    } else {
-      HalveBitmap(bitmap);
-    }
+    HalveLevel(bitmap, workers);
     missing.resize(ChainBytes(levels) - end);
     EncodeLevels(bitmap, source.Code, levels, held, missing.data(), workers);
   }

@@ -41,9 +41,7 @@ struct TIntScalar {
   static PALLOGRAPH_INLINE M Less(V a, V b) { return a < b; }
   static PALLOGRAPH_INLINE M Equal(V a, V b) { return a == b; }
   static PALLOGRAPH_INLINE M MaskAnd(M a, M b) { return a && b; }
-  static PALLOGRAPH_INLINE M MaskNot(M a) { return !a; }
   static PALLOGRAPH_INLINE V Select(M m, V a, V b) { return m ? a : b; }
-  static PALLOGRAPH_INLINE bool Any(M m) { return m; }
   static PALLOGRAPH_INLINE uint32_t Bits(M m) { return m ? 1u : 0u; }
   static PALLOGRAPH_INLINE V PopCount(V a) {
     return static_cast<V>(std::popcount(static_cast<uint32_t>(a)));

@@ -43,9 +43,7 @@ struct TInt8 {
   static PALLOGRAPH_INLINE M Less(V a, V b) { return _mm256_cmpgt_epi32(b, a); }
   static PALLOGRAPH_INLINE M Equal(V a, V b) { return _mm256_cmpeq_epi32(a, b); }
   static PALLOGRAPH_INLINE M MaskAnd(M a, M b) { return _mm256_and_si256(a, b); }
-  static PALLOGRAPH_INLINE M MaskNot(M a) { return _mm256_xor_si256(a, _mm256_set1_epi32(-1)); }
   static PALLOGRAPH_INLINE V Select(M m, V a, V b) { return _mm256_blendv_epi8(b, a, m); }
-  static PALLOGRAPH_INLINE bool Any(M m) { return !_mm256_testz_si256(m, m); }
   static PALLOGRAPH_INLINE uint32_t Bits(M m) {
     return static_cast<uint32_t>(_mm256_movemask_ps(_mm256_castsi256_ps(m)));
   }
