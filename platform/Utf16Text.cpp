@@ -41,51 +41,46 @@ bool IsLowSurrogate(char32_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
 
 }  // namespace
 
+size_t Utf8SequenceAt(std::string_view text, size_t at, char32_t& code) {
+  const auto lead = static_cast<unsigned char>(text[at]);
+  size_t extra = 0;
+  char32_t minimum = 0;
+  if (lead < 0x80) {
+    code = lead;
+    return 1;
+  } else if ((lead & 0xE0) == 0xC0) {
+    extra = 1, code = lead & 0x1F, minimum = 0x80;
+  } else if ((lead & 0xF0) == 0xE0) {
+    extra = 2, code = lead & 0x0F, minimum = 0x800;
+  } else if ((lead & 0xF8) == 0xF0) {
+    extra = 3, code = lead & 0x07, minimum = 0x10000;
+  } else {
+    return 0;
+  }
+  if (at + extra >= text.size()) return 0;
+  for (size_t k = 1; k <= extra; ++k) {
+    const auto next = static_cast<unsigned char>(text[at + k]);
+    if ((next & 0xC0) != 0x80) return 0;
+    code = (code << 6) | (next & 0x3F);
+  }
+  return code < minimum || code > 0x10FFFF ? 0 : extra + 1;
+}
+
 std::wstring Utf8ToWide(std::string_view text, TLoneSurrogates lone) {
   std::wstring out;
   out.reserve(text.size());
   size_t i = 0;
   while (i < text.size()) {
-    const auto lead = static_cast<unsigned char>(text[i]);
-    size_t extra = 0;
     char32_t cp = 0;
-    char32_t minimum = 0;
-    if (lead < 0x80) {
-      cp = lead;
-    } else if ((lead & 0xE0) == 0xC0) {
-      extra = 1, cp = lead & 0x1F, minimum = 0x80;
-    } else if ((lead & 0xF0) == 0xE0) {
-      extra = 2, cp = lead & 0x0F, minimum = 0x800;
-    } else if ((lead & 0xF8) == 0xF0) {
-      extra = 3, cp = lead & 0x07, minimum = 0x10000;
-    } else {
-      AppendUtf16(out, kReplacement);
-      ++i;
-      continue;
-    }
-    if (i + extra >= text.size()) {
-      AppendUtf16(out, kReplacement);
-      ++i;
-      continue;
-    }
-    bool valid = true;
-    for (size_t k = 1; k <= extra; ++k) {
-      const auto next = static_cast<unsigned char>(text[i + k]);
-      if ((next & 0xC0) != 0x80) {
-        valid = false;
-        break;
-      }
-      cp = (cp << 6) | (next & 0x3F);
-    }
+    const size_t length = Utf8SequenceAt(text, i, cp);
     const bool surrogate = IsHighSurrogate(cp) || IsLowSurrogate(cp);
-    if (!valid || cp < minimum || cp > 0x10FFFF ||
-        (surrogate && lone == TLoneSurrogates::Replace)) {
+    if (length == 0 || (surrogate && lone == TLoneSurrogates::Replace)) {
       AppendUtf16(out, kReplacement);
       ++i;
       continue;
     }
     AppendUtf16(out, cp);
-    i += extra + 1;
+    i += length;
   }
   return out;
 }

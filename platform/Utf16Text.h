@@ -4,6 +4,7 @@
 // both pairs and whole code points.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -17,6 +18,11 @@ enum class TLoneSurrogates {
   // which may hold such units, lead back to the same file.
   Keep,
 };
+
+// The length of the well-formed UTF-8 sequence that starts at `at` (shortest form, at most
+// U+10FFFF; the values of surrogates count as well-formed here), with its code point in `code`;
+// 0 when no such sequence starts there. `at` is below text.size().
+size_t Utf8SequenceAt(std::string_view text, size_t at, char32_t& code);
 
 // Each byte that does not belong to a valid UTF-8 sequence becomes one U+FFFD.
 std::wstring Utf8ToWide(std::string_view text, TLoneSurrogates lone = TLoneSurrogates::Replace);

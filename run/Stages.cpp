@@ -84,14 +84,14 @@ std::string ConfigFilePath(const TRunSettings& s, const std::string& name) {
 
 // Parses the stage's config; false (with the stage's code and message) when it is unusable.
 bool ReadStageConfig(TRun& run, const TStageRow& row, RCfgFile& config) {
-  config = ParseCfgFile(ConfigFilePath(run.Settings, row.ConfigFile));
+  const std::string file = ConfigFilePath(run.Settings, row.ConfigFile);
+  config = ParseCfgFile(file);
   char line[1024];
   std::snprintf(line, sizeof(line), "Parse Config File (Version: %d, CfgFile.Roots: %d, File: %s)",
                 config.Version, static_cast<int>(config.Roots.size()),
                 ToNativePath(config.FileName).c_str());
   run.LogLine(line);
   if (config.Version > 0 && !config.Roots.empty()) return true;
-  const std::string file = run.Settings.ConfigsFolder + row.ConfigFile;
   run.Fail(row.NoConfigCode, "Config file \"" + ToNativePath(file) + "\" " +
                                  (FileExists(file) ? CfgUnusableReason(config) : "not found"));
   run.Console.Line("    Not found cfg-file!");
