@@ -22,11 +22,17 @@ constexpr int64_t kLauncherSizeLimit = 1000000;
 // The whole text of a small client file; "" when it does not exist. Raises when it exists but
 // cannot be read or is too big to be the client's.
 std::string ReadClientText(const std::string& path) {
-  if (!FileExists(path)) return {};
-  const int64_t size = GetFileSizeSafe(path);
-  if (size > kClientTextLimit) throw ERangeError("File too big: " + path);
   std::vector<uint8_t> bytes;
-  if (size < 0 || !ReadFileBytes(path, bytes)) throw EInOutError("Cannot read file: " + path);
+  switch (ReadFileUpTo(path, kClientTextLimit, bytes)) {
+    case TBoundedRead::Missing:
+      return {};
+    case TBoundedRead::TooLarge:
+      throw ERangeError("File too big: " + path);
+    case TBoundedRead::Failed:
+      throw EInOutError("Cannot read file: " + path);
+    case TBoundedRead::Read:
+      break;
+  }
   return std::string(bytes.begin(), bytes.end());
 }
 

@@ -101,15 +101,12 @@ RCfgFile ParseCfgText(std::string_view text, const std::string& fileName) {
 RCfgFile ParseCfgFile(const std::string& path) {
   RCfgFile cfg;
   cfg.FileName = path;
-  if (!FileExists(path)) return cfg;
-  if (GetFileSizeSafe(path) > kMaxCfgFileSize) {
-    cfg.Problem = "it is larger than " + std::to_string(kMaxCfgFileSize / (1024 * 1024)) + " MiB";
-    return cfg;
-  }
   std::vector<uint8_t> bytes;
-  if (!ReadFileBytes(path, bytes) || bytes.size() > static_cast<size_t>(kMaxCfgFileSize)) {
-    return cfg;
+  const TBoundedRead read = ReadFileUpTo(path, kMaxCfgFileSize, bytes);
+  if (read == TBoundedRead::TooLarge) {
+    cfg.Problem = "it is larger than " + std::to_string(kMaxCfgFileSize / (1024 * 1024)) + " MiB";
   }
+  if (read != TBoundedRead::Read) return cfg;
   return ParseCfgText(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()),
                       path);
 }

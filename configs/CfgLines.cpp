@@ -28,11 +28,8 @@ std::vector<std::string> SplitCfgLines(std::string_view text) {
 
 bool ReadCfgLines(const std::string& path, std::vector<std::string>& lines) {
   lines.clear();
-  const int64_t size = GetFileSizeSafe(path);
-  if (size < 0 || size > kMaxCfgFileSize || !FileExists(path)) return false;
   std::vector<uint8_t> bytes;
-  if (!ReadFileBytes(path, bytes) || bytes.size() > static_cast<size_t>(kMaxCfgFileSize))
-    return false;
+  if (ReadFileUpTo(path, kMaxCfgFileSize, bytes) != TBoundedRead::Read) return false;
   lines =
       SplitCfgLines(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
   return true;

@@ -13,6 +13,17 @@ int64_t GetFileSizeSafe(const std::string& path) {
   return file.Size();
 }
 
+TBoundedRead ReadFileUpTo(const std::string& path, int64_t limit, std::vector<uint8_t>& out) {
+  out.clear();
+  if (!FileExists(path)) return TBoundedRead::Missing;
+  const int64_t size = GetFileSizeSafe(path);
+  if (size < 0) return TBoundedRead::Failed;
+  if (size > limit) return TBoundedRead::TooLarge;
+  if (!ReadFileBytes(path, out)) return TBoundedRead::Failed;
+  if (static_cast<int64_t>(out.size()) > limit) return TBoundedRead::TooLarge;
+  return TBoundedRead::Read;
+}
+
 bool FolderIsEmpty(const std::string& folder) {
   bool ok = true;
   const std::vector<TDirEntry> entries = ListDirectory(folder, &ok);

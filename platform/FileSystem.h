@@ -57,6 +57,13 @@ bool FolderIsWritable(const std::string& folder);
 bool FolderAllowsWriting(const std::string& folder);
 
 bool ReadFileBytes(const std::string& path, std::vector<uint8_t>& out);
+
+// How a bounded read of a whole file ended.
+enum class TBoundedRead { Read, Missing, TooLarge, Failed };
+// Reads the whole file at `path` into `out` when it holds at most `limit` bytes, before the read
+// and after it. Missing when no regular file is there (a pipe or a device, which could block a
+// read, is never opened); Failed when it cannot be read.
+TBoundedRead ReadFileUpTo(const std::string& path, int64_t limit, std::vector<uint8_t>& out);
 // Creates or truncates the file and writes the bytes. Does not create folders.
 bool WriteFileBytes(const std::string& path, const void* data, size_t size);
 // Writes to a temporary file beside the target, then renames it into place: a reader never sees
